@@ -1,0 +1,86 @@
+#include "core/picker.h"
+
+#include <string>
+
+#include "core/readout.h"
+
+namespace hueclip {
+
+Picker::Picker(const PickerControls& controls, Services& services)
+    : c_(controls), services_(&services) {}
+
+void Picker::Form_Load() {
+  c_.Timer1.SetInterval(kSampleIntervalMs);
+  SelIndex = kCentreCell;
+  Frozen = false;
+  c_.form.SetKeyPreview(true);
+}
+
+void Picker::Timer1_Timer() {
+  if (Frozen) return;
+  const auto context = services_->screen.GetWindowDC();
+  CursorPos = services_->screen.GetCursorPos();
+  // Row-major: cell i shows the pixel at (x + i mod 5 - 2, y + i div 5 - 2).
+  for (int i = 0; i < kCellCount; ++i) {
+    const std::int32_t dx = i % 5 - 2;
+    const std::int32_t dy = i / 5 - 2;
+    const std::int32_t colour = context->GetPixel(CursorPos.x + dx, CursorPos.y + dy);
+    c_.pix[i]->SetFillColor(colour < 0 ? 0 : colour);
+  }
+  UpdateReadout();
+}
+
+void Picker::UpdateReadout() {
+  const Readouts r = FormatReadouts(CursorPos, c_.pix[SelIndex]->FillColor());
+  c_.lblPos.SetCaption(r.pos);
+  c_.lblHex.SetCaption(r.hex);
+  c_.lblRGB.SetCaption(r.rgb);
+  c_.lblLong.SetCaption(r.lng);
+}
+
+void Picker::Form_KeyDown(std::int16_t KeyCode, std::int16_t /*Shift*/) {
+  bool copied = true;
+  c_.pix[SelIndex]->SetBorderColor(kUnselectedBorder);
+  switch (KeyCode) {
+    case kKeyW:
+      SelIndex = static_cast<std::int16_t>((SelIndex + kCellCount - 5) % kCellCount);
+      break;
+    case kKeyS:
+      SelIndex = static_cast<std::int16_t>((SelIndex + 5) % kCellCount);
+      break;
+    case kKeyA:
+      SelIndex = static_cast<std::int16_t>((SelIndex + kCellCount - 1) % kCellCount);
+      break;
+    case kKeyD:
+      SelIndex = static_cast<std::int16_t>((SelIndex + 1) % kCellCount);
+      break;
+    case kKeyF:
+      Frozen = !Frozen;
+      c_.form.SetCaption(std::string(Frozen ? kFrozenTitle : kLiveTitle));
+      break;
+    case kKeyC:
+      copied = CopyAll();
+      break;
+    default:
+      break;
+  }
+  c_.pix[SelIndex]->SetBorderColor(kSelectedBorder);
+  UpdateReadout();
+  // Told only now, with the key fully handled: the message box runs its own event loop.
+  if (!copied) TellNothingCopied();
+}
+
+bool Picker::CopyAll() {
+  // The captions as shown before this key press refreshes them.
+  const std::string text = "Pos: " + c_.lblPos.Caption() + "\r\nHex: " + c_.lblHex.Caption() +
+                           "\r\nRGB: " + c_.lblRGB.Caption() + "\r\nLong: " + c_.lblLong.Caption();
+  return services_->clipboard.SetText(text);
+}
+
+void Picker::CopyText(std::string_view text) {
+  if (!services_->clipboard.SetText(text)) TellNothingCopied();
+}
+
+void Picker::TellNothingCopied() { services_->toolkit.MessageBox(c_.form, kNothingCopied); }
+
+}  // namespace hueclip

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "platform/services.h"
+#include "platform/window.h"
+
+namespace hueclip {
+
+inline constexpr int kCellCount = 25;
+inline constexpr std::int16_t kCentreCell = 12;
+inline constexpr Colour kSelectedBorder = 0xFF00FF;  // magenta
+inline constexpr Colour kUnselectedBorder = 0;
+inline constexpr int kSampleIntervalMs = 100;
+
+// Key codes of the commands (Windows virtual-key codes).
+enum KeyCommand : std::int16_t {
+  kKeyA = 65,  // selection left
+  kKeyC = 67,  // copy all readouts
+  kKeyD = 68,  // selection right
+  kKeyF = 70,  // freeze / resume
+  kKeyS = 83,  // selection down
+  kKeyW = 87,  // selection up
+};
+
+inline constexpr std::string_view kLiveTitle = "Hueclip";
+inline constexpr std::string_view kFrozenTitle = "-Frozen-";
+inline constexpr std::string_view kNothingCopied =
+    "Nothing was copied: another program is using the clipboard.\n"
+    "What it held is unchanged. Try again in a moment.";
+
+// The main window's controls the picker works on. The cells are the only store of the sampled
+// colours and the value labels the only store of the readout texts.
+struct PickerControls {
+  Window& form;
+  std::array<Control*, kCellCount> pix;
+  Control& lblPos;
+  Control& lblHex;
+  Control& lblRGB;
+  Control& lblLong;
+  Control& Timer1;
+};
+
+// The picker: its state, the sampling pass, the readouts and the key commands.
+class Picker {
+ public:
+  Picker(const PickerControls& controls, Services& services);
+
+  void Form_Load();
+  void Timer1_Timer();
+  void Form_KeyDown(std::int16_t KeyCode, std::int16_t Shift);
+  void UpdateReadout();
+  // Replaces the clipboard's contents with `text`; when the clipboard cannot be had, tells the
+  // user and leaves the clipboard and the picker as they were.
+  void CopyText(std::string_view text);
+
+  std::int16_t SelIndex = 0;
+  Point CursorPos;
+  bool Frozen = false;
+
+ private:
+  bool CopyAll();
+  void TellNothingCopied();
+
+  PickerControls c_;
+  Services* services_;
+};
+
+}  // namespace hueclip

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+namespace hueclip {
+
+class Toolkit;
+
+struct Point {
+  std::int32_t x = 0, y = 0;
+};
+
+// The native handle of a window, as the window system knows it (HWND, X window id).
+using WindowHandle = std::uintptr_t;
+
+// Screen pixels, obtained for one sampling pass and given back (destroyed) at its end.
+class ScreenContext {
+ public:
+  virtual ~ScreenContext() = default;
+  // The pixel at (x, y) in screen pixels as 0x00BBGGRR, or a negative value where it cannot be
+  // read (beyond the edge of every screen).
+  virtual std::int32_t GetPixel(std::int32_t x, std::int32_t y) = 0;
+};
+
+class Screen {
+ public:
+  virtual ~Screen() = default;
+  // The cursor position in physical screen pixels, origin at the primary screen's top-left.
+  virtual Point GetCursorPos() = 0;
+  virtual std::unique_ptr<ScreenContext> GetWindowDC() = 0;
+};
+
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  // Takes the clipboard (a few tries over about a quarter of a second), empties it and puts
+  // `text` on it as plain text, all in one hold. When it cannot be had, returns false and
+  // leaves it exactly as it was.
+  virtual bool SetText(std::string_view text) = 0;
+};
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // Hands `file` (a web address here) to the desktop's handler for `operation`. Whether it
+  // opens is not reported.
+  virtual void Execute(WindowHandle owner, std::string_view operation, std::string_view file) = 0;
+};
+
+// Everything the program asks of the system, one instance per run.
+struct Services {
+  Screen& screen;
+  Clipboard& clipboard;
+  Shell& shell;
+  Toolkit& toolkit;
+};
+
+}  // namespace hueclip

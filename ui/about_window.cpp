@@ -7,6 +7,7 @@
 namespace hueclip {
 namespace {
 
+// clang-format off
 #define HUECLIP_CRLF "\r\n"
 // The first four labels are padded to 12 characters so their values line up in a fixed-pitch
 // font; the long sentences are broken by hand, each break after a space.
@@ -30,6 +31,7 @@ constexpr char kHelp[] =
     "it first). All data can be copied to " HUECLIP_CRLF
     "clipboard by pressing \"C\"." HUECLIP_CRLF;
 #undef HUECLIP_CRLF
+// clang-format on
 
 constexpr FontDesc kCourierNew{"Courier New", 8.25, 400};
 

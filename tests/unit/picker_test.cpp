@@ -105,11 +105,11 @@ TEST_F(PickerTest, SelectionMovesWrapAndMoveTheHighlight) {
     std::int16_t from, key, to;
   };
   const Move moves[] = {
-      {0, kKeyW, 20},  {0, kKeyS, 5},   {0, kKeyA, 24},  {0, kKeyD, 1},   {2, kKeyW, 22},
-      {2, kKeyA, 1},   {4, kKeyW, 24},  {4, kKeyS, 9},   {4, kKeyD, 5},   {5, kKeyW, 0},
-      {5, kKeyA, 4},   {12, kKeyW, 7},  {12, kKeyS, 17}, {12, kKeyA, 11}, {12, kKeyD, 13},
-      {20, kKeyS, 0},  {20, kKeyA, 19}, {22, kKeyS, 2},  {22, kKeyD, 23}, {24, kKeyW, 19},
-      {24, kKeyS, 4},  {24, kKeyA, 23}, {24, kKeyD, 0},
+      {0, kKeyW, 20}, {0, kKeyS, 5},   {0, kKeyA, 24},  {0, kKeyD, 1},   {2, kKeyW, 22},
+      {2, kKeyA, 1},  {4, kKeyW, 24},  {4, kKeyS, 9},   {4, kKeyD, 5},   {5, kKeyW, 0},
+      {5, kKeyA, 4},  {12, kKeyW, 7},  {12, kKeyS, 17}, {12, kKeyA, 11}, {12, kKeyD, 13},
+      {20, kKeyS, 0}, {20, kKeyA, 19}, {22, kKeyS, 2},  {22, kKeyD, 23}, {24, kKeyW, 19},
+      {24, kKeyS, 4}, {24, kKeyA, 23}, {24, kKeyD, 0},
   };
   for (const Move& m : moves) {
     SCOPED_TRACE(std::to_string(m.from) + " key " + std::to_string(m.key));
@@ -174,9 +174,8 @@ TEST_F(PickerTest, FrozenSelectionWalksTheStoredBlock) {
   const Colour c = fake::FakeScreen::Pattern(99, 199);
   EXPECT_EQ(Caption(main_ids::lblPos), "100, 200");
   EXPECT_EQ(Caption(main_ids::lblLong), std::to_string(c));
-  EXPECT_EQ(Caption(main_ids::lblRGB), std::to_string(RedOf(c)) + " " +
-                                           std::to_string(GreenOf(c)) + " " +
-                                           std::to_string(BlueOf(c)));
+  EXPECT_EQ(Caption(main_ids::lblRGB), std::to_string(RedOf(c)) + " " + std::to_string(GreenOf(c)) +
+                                           " " + std::to_string(BlueOf(c)));
 }
 
 TEST_F(PickerTest, CCopiesAllFourReadoutsAsShown) {

@@ -1,0 +1,439 @@
+// Acceptance tests: a real Hueclip build on a private X server, driven with the pointer, the
+// keyboard and the clipboard as a user would, and judged by what its window shows and what it
+// puts on the clipboard. The build under test is the shell command in HUECLIP_COMMAND (for
+// example "wine /path/hueclip.exe"), else the Linux program of this build tree.
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "x_driver.h"
+
+namespace acceptance {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr Rgb kMagenta{255, 0, 255};
+constexpr Rgb kBlack{0, 0, 0};
+constexpr int kColLeft[5] = {13, 32, 51, 70, 89};
+constexpr int kRowTop[5] = {5, 23, 42, 60, 79};
+constexpr char kMakerUrl[] = "https://www.quorvanelabs.com/";
+
+// Value labels: client-area top of each; all start at x 33 and are 79 x 16.
+struct ValueLabel {
+  const char* name;
+  int top;
+};
+constexpr ValueLabel kLabels[] = {
+    {"lblPos", 102}, {"lblHex", 123}, {"lblRGB", 144}, {"lblLong", 165}};
+
+// Test pictures on the screen: every pixel has its own colour, none of them black. Two sit in
+// the screen's corners so that the picker's edge cells can be checked.
+struct Picture {
+  Rect r;
+  int tag;
+  Rgb At(int sx, int sy) const { return {16 + 6 * (sx - r.x), 16 + 6 * (sy - r.y), 30 + 60 * tag}; }
+};
+constexpr Picture kPictures[] = {
+    {{0, 0, 40, 40}, 0}, {{984, 728, 40, 40}, 1}, {{150, 450, 40, 40}, 2}, {{800, 100, 40, 40}, 3}};
+
+// What the screen shows at (x, y): black beyond its edges (the picker reads those as black), the
+// colour of a test picture on one.
+Rgb ScreenAt(int x, int y) {
+  if (x < 0 || y < 0 || x >= 1024 || y >= 768) return kBlack;
+  for (const Picture& p : kPictures) {
+    if (p.r.Contains(x, y)) return p.At(x, y);
+  }
+  ADD_FAILURE() << "no known colour at " << x << "," << y;
+  return kBlack;
+}
+
+// The 25 pixels around (x, y), row by row.
+std::vector<Rgb> BlockAt(int x, int y) {
+  std::vector<Rgb> block;
+  for (int i = 0; i < 25; ++i) block.push_back(ScreenAt(x + i % 5 - 2, y + i / 5 - 2));
+  return block;
+}
+
+std::string Hex(Rgb c) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string s = "#";
+  for (int v : {c.r, c.g, c.b}) s += {digits[v / 16], digits[v % 16]};
+  return s;
+}
+
+struct Readouts {
+  std::string pos, hex, rgb, lng;
+};
+Readouts ReadoutsFor(int x, int y, Rgb c) {
+  return {std::to_string(x) + ", " + std::to_string(y), Hex(c),
+          std::to_string(c.r) + " " + std::to_string(c.g) + " " + std::to_string(c.b),
+          std::to_string(c.r + c.g * 256 + c.b * 65536)};
+}
+
+std::string Lf(std::string s) {
+  for (size_t i; (i = s.find("\r\n")) != std::string::npos;) s.erase(i, 1);
+  return s;
+}
+
+// One colour if every pixel of the list is that colour.
+std::optional<Rgb> Uniform(const std::vector<Rgb>& px) {
+  for (const Rgb& c : px) {
+    if (!(c == px.front())) return std::nullopt;
+  }
+  return px.front();
+}
+
+std::optional<Rgb> CellFill(const Image& img, int i) {
+  std::vector<Rgb> px;
+  for (int y = 1; y < 15; ++y) {
+    for (int x = 1; x < 15; ++x) px.push_back(img.At(kColLeft[i % 5] + x, kRowTop[i / 5] + y));
+  }
+  return Uniform(px);
+}
+
+std::optional<Rgb> CellBorder(const Image& img, int i) {
+  std::vector<Rgb> px;
+  int l = kColLeft[i % 5], t = kRowTop[i / 5];
+  for (int k = 0; k < 16; ++k) {
+    for (auto [x, y] : {std::pair{l + k, t}, {l + k, t + 15}, {l, t + k}, {l + 15, t + k}}) {
+      px.push_back(img.At(x, y));
+    }
+  }
+  return Uniform(px);
+}
+
+std::string Show(const std::optional<Rgb>& c) {
+  std::ostringstream os;
+  if (c) {
+    os << *c;
+  } else {
+    os << "(not one colour)";
+  }
+  return os.str();
+}
+
+// Empty when the cells show block; else the first differences.
+std::string BlockMismatch(const Image& img, const std::vector<Rgb>& block) {
+  std::ostringstream os;
+  for (int i = 0; i < 25; ++i) {
+    std::optional<Rgb> got = CellFill(img, i);
+    if (!got || !(*got == block[static_cast<size_t>(i)])) {
+      os << " cell " << i << " shows " << Show(got) << ", expected "
+         << block[static_cast<size_t>(i)];
+    }
+  }
+  return os.str();
+}
+
+XDriver* g_x = nullptr;
+fs::path g_tmp;
+
+// The X server and window manager, once for the whole run.
+class XEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    char dir[] = "/tmp/hueclip-acceptance-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    g_tmp = dir;
+    fs::create_directories(g_tmp / "bin");
+    fs::create_directories(g_tmp / "config" / "openbox");
+    // openbox with the system's settings, less a menu file that only some systems have.
+    std::stringstream rc;
+    rc << std::ifstream("/etc/xdg/openbox/rc.xml").rdbuf();
+    std::string settings = rc.str();
+    const std::string debian_menu = "<file>/var/lib/openbox/debian-menu.xml</file>";
+    if (size_t at = settings.find(debian_menu); at != std::string::npos) {
+      settings.erase(at, debian_menu.size());
+    }
+    if (!settings.empty()) std::ofstream(g_tmp / "config" / "openbox" / "rc.xml") << settings;
+    // Stands in for the desktop's URL opener: logs each call's arguments, one line per call.
+    fs::path opener = g_tmp / "bin" / "xdg-open";
+    std::ofstream(opener) << "#!/bin/sh\nprintf '%s\\n' \"$*\" >> '"
+                          << (g_tmp / "opened.log").string() << "'\n";
+    chmod(opener.c_str(), 0755);
+    g_x = new XDriver;
+    std::string error;
+    ASSERT_TRUE(g_x->Start((g_tmp / "config").string(), &error)) << error;
+  }
+  void TearDown() override {
+    delete g_x;
+    g_x = nullptr;
+    fs::remove_all(g_tmp);
+  }
+};
+
+std::string CommandUnderTest() {
+  if (const char* c = std::getenv("HUECLIP_COMMAND"); c && *c) return c;
+#ifdef HUECLIP_DEFAULT_COMMAND
+  return HUECLIP_DEFAULT_COMMAND;
+#else
+  return "";
+#endif
+}
+
+class Hueclip : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(g_x, nullptr);
+    std::string command = CommandUnderTest();
+    if (command.empty()) GTEST_SKIP() << "no build to test: set HUECLIP_COMMAND";
+    for (const Picture& p : kPictures) {
+      pictures_.push_back(
+          g_x->CreatePicture(p.r, [&](int x, int y) { return p.At(p.r.x + x, p.r.y + y); }));
+    }
+    fs::remove(g_tmp / "opened.log");
+    std::string path = (g_tmp / "bin").string() + ":" + std::getenv("PATH");
+    pid_ = Spawn({"/bin/sh", "-c", command}, {"PATH=" + path, "BROWSER=", "DEFAULT_BROWSER=",
+                                              "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=xcb"});
+    int seconds =
+        std::getenv("HUECLIP_START_SECONDS") ? std::atoi(std::getenv("HUECLIP_START_SECONDS")) : 10;
+    main_ = g_x->WaitFor("Hueclip", std::chrono::seconds(seconds));
+    ASSERT_NE(main_, 0u) << "no window titled Hueclip appeared";
+    // Away from the test pictures, which stay on top.
+    g_x->Move(main_, 450, 250);
+    ASSERT_TRUE(g_x->Poll(
+        [&] {
+          Rect r = g_x->ClientRect(main_);
+          return r.x >= 400 && r.x < 600 && r.y >= 200 && r.y < 400;
+        },
+        3s))
+        << "the window manager did not move the main window";
+    for (Window w : pictures_) g_x->Raise(w);
+    g_x->Activate(main_);
+    ASSERT_TRUE(g_x->Poll([&] { return g_x->Focused(main_); }, 3s)) << "main window not focused";
+  }
+
+  void TearDown() override {
+    KillGroup(pid_);
+    for (Window w : pictures_) g_x->Destroy(w);
+  }
+
+  Image Shot() { return g_x->Grab(g_x->ClientRect(main_)); }
+  std::string Title() { return g_x->Title(main_); }
+  // Screen position of a client-area point of the main window.
+  std::pair<int, int> At(int cx, int cy) {
+    Rect r = g_x->ClientRect(main_);
+    return {r.x + cx, r.y + cy};
+  }
+  void ClickAt(int cx, int cy) {
+    auto [x, y] = At(cx, cy);
+    g_x->Click(x, y);
+  }
+
+  // Waits until the cells show block; returns what differed when they never did.
+  std::string WaitForBlock(const std::vector<Rgb>& block, Millis timeout = 3s) {
+    std::string diff;
+    g_x->Poll([&] { return (diff = BlockMismatch(Shot(), block)).empty(); }, timeout);
+    return diff;
+  }
+
+  // The clipboard text after action, which is expected to copy something.
+  std::string CopiedBy(const std::function<void()>& action) {
+    g_x->ClaimClipboard();
+    action();
+    return Lf(g_x->WaitClipboard(3s).value_or("(nothing copied)"));
+  }
+
+  std::vector<Window> pictures_;
+  pid_t pid_ = -1;
+  Window main_ = 0;
+};
+
+TEST_F(Hueclip, CellsShowTheBlockAroundThePointer) {
+  Rect client = g_x->ClientRect(main_);
+  EXPECT_EQ(client.w, 113);
+  EXPECT_EQ(client.h, 225);
+  EXPECT_EQ(Title(), "Hueclip");
+  const std::pair<int, int> points[] = {{170, 470}, {152, 452}, {820, 137}, {0, 0}, {1023, 767}};
+  for (auto [x, y] : points) {
+    SCOPED_TRACE("pointer at " + std::to_string(x) + "," + std::to_string(y));
+    g_x->MovePointer(x, y);
+    EXPECT_EQ(WaitForBlock(BlockAt(x, y)), "");
+    EXPECT_EQ(Show(CellBorder(Shot(), 12)), Show(kMagenta));
+  }
+}
+
+TEST_F(Hueclip, FFreezesTheCellsAndResumes) {
+  struct Case {
+    std::vector<unsigned long> modifiers;
+    std::pair<int, int> frozen_at, moved_to;
+  };
+  const Case cases[] = {{{}, {160, 460}, {810, 110}},
+                        {{XK_Shift_L}, {815, 125}, {175, 480}},
+                        {{XK_Control_L}, {168, 455}, {830, 130}}};
+  for (const Case& c : cases) {
+    auto [x0, y0] = c.frozen_at;
+    auto [x1, y1] = c.moved_to;
+    SCOPED_TRACE("F with " + std::to_string(c.modifiers.size()) + " modifier(s), frozen at " +
+                 std::to_string(x0) + "," + std::to_string(y0));
+    g_x->MovePointer(x0, y0);
+    ASSERT_EQ(WaitForBlock(BlockAt(x0, y0)), "");
+    g_x->Key(XK_f, c.modifiers);
+    EXPECT_TRUE(g_x->Poll([&] { return Title() == "-Frozen-"; }, 2s)) << Title();
+    g_x->MovePointer(x1, y1);
+    g_x->Sleep(400ms);
+    EXPECT_EQ(BlockMismatch(Shot(), BlockAt(x0, y0)), "") << "cells changed while frozen";
+    EXPECT_EQ(Title(), "-Frozen-");
+    g_x->Key(XK_f, c.modifiers);
+    EXPECT_TRUE(g_x->Poll([&] { return Title() == "Hueclip"; }, 2s)) << Title();
+    EXPECT_EQ(WaitForBlock(BlockAt(x1, y1)), "") << "cells do not follow after resuming";
+  }
+}
+
+TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
+  const int px = 165, py = 465;
+  const std::vector<Rgb> block = BlockAt(px, py);
+  g_x->MovePointer(px, py);
+  ASSERT_EQ(WaitForBlock(block), "");
+  g_x->Key(XK_f);
+  ASSERT_TRUE(g_x->Poll([&] { return Title() == "-Frozen-"; }, 2s));
+  g_x->MovePointer(700, 650);
+
+  struct Step {
+    unsigned long key;
+    std::vector<unsigned long> modifiers;
+    int selected;  // afterwards
+    bool copy;     // check C and the four value labels there
+  };
+  const std::vector<unsigned long> shift{XK_Shift_L}, ctrl{XK_Control_L};
+  const Step steps[] = {
+      {XK_q, {}, 12, true},    {XK_w, {}, 7, false},     {XK_w, shift, 2, false},
+      {XK_w, ctrl, 22, false}, {XK_s, {}, 2, false},     {XK_a, shift, 1, false},
+      {XK_a, ctrl, 0, false},  {XK_a, {}, 24, true},     {XK_d, shift, 0, false},
+      {XK_s, ctrl, 5, false},  {XK_a, {}, 4, false},     {XK_d, ctrl, 5, false},
+      {XK_d, {}, 6, false},    {XK_s, shift, 11, false}, {XK_d, {}, 12, false},
+      {XK_s, {}, 17, false},   {XK_d, {}, 18, true},
+  };
+  int previous = 12;
+  bool first_c = true;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(std::string("key ") + XKeysymToString(s.key) + " with " +
+                 std::to_string(s.modifiers.size()) + " modifier(s), expecting cell " +
+                 std::to_string(s.selected));
+    g_x->Key(s.key, s.modifiers);
+    std::string state;
+    bool ok = g_x->Poll(
+        [&] {
+          Image img = Shot();
+          state = "selected border " + Show(CellBorder(img, s.selected)) + ", previous border " +
+                  Show(CellBorder(img, previous));
+          bool borders = CellBorder(img, s.selected) == kMagenta &&
+                         (previous == s.selected || CellBorder(img, previous) == kBlack);
+          return borders && BlockMismatch(img, block).empty();
+        },
+        2s);
+    EXPECT_TRUE(ok) << state << BlockMismatch(Shot(), block);
+    previous = s.selected;
+    if (!s.copy) continue;
+
+    Readouts r = ReadoutsFor(px, py, block[static_cast<size_t>(s.selected)]);
+    std::vector<unsigned long> c_mods = first_c ? std::vector<unsigned long>{} : ctrl;
+    first_c = false;
+    EXPECT_EQ(CopiedBy([&] { g_x->Key(XK_c, c_mods); }),
+              "Pos: " + r.pos + "\nHex: " + r.hex + "\nRGB: " + r.rgb + "\nLong: " + r.lng);
+    const std::string* expected[] = {&r.pos, &r.hex, &r.rgb, &r.lng};
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(CopiedBy([&] { ClickAt(33 + 40, kLabels[i].top + 8); }), *expected[i])
+          << "click on " << kLabels[i].name;
+    }
+  }
+  EXPECT_EQ(Title(), "-Frozen-");
+}
+
+const char* const kHelpLines[] = {
+    "VERSION:    1.1",
+    "WRITTEN BY: Quorvane Labs",
+    "WEBSITE:    www.quorvanelabs.com",
+    "DATE:       10/11/2003",
+    "",
+    "Press \"F\" to freeze",
+    "Press \"W\" to move pixel selection up",
+    "Press \"S\" to move pixel selection down",
+    "Press \"A\" to move pixel selection left",
+    "Press \"D\" to move pixel selection right",
+    "",
+    "Pixel selection is shown by the pink ",
+    "border.",
+    "",
+    "Fields can be copied to the clipboard by ",
+    "clicking on them (you might want to freeze ",
+    "it first). All data can be copied to ",
+    "clipboard by pressing \"C\".",
+};
+
+TEST_F(Hueclip, AboutShowsTheHelpTextAndBlocksTheMainWindow) {
+  std::string expected;
+  for (const char* line : kHelpLines) expected += std::string(line) + "\n";
+  // Keys that reach the main window when nothing blocks it.
+  auto press_f_in_main = [&] {
+    g_x->Activate(main_);
+    ClickAt(60, 50);
+    g_x->Key(XK_f);
+  };
+
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE("About window, opening " + std::to_string(round));
+    ClickAt(56, 213);
+    Window about = g_x->WaitFor("About Hueclip", 5s);
+    ASSERT_NE(about, 0u) << "no window titled About Hueclip";
+    Rect r = g_x->ClientRect(about);
+    EXPECT_EQ(r.w, 312);
+    EXPECT_EQ(r.h, 281);
+    EXPECT_TRUE(g_x->Poll([&] { return g_x->Focused(about); }, 3s)) << "About has no focus";
+
+    std::string text = CopiedBy([&] {
+      g_x->Key(XK_a, {XK_Control_L});
+      g_x->Key(XK_c, {XK_Control_L});
+    });
+    if (text == "(nothing copied)") {  // no select-all key: select with the mouse instead
+      text = CopiedBy([&] {
+        g_x->Drag(r.x + 6, r.y + 6, r.x + 300, r.y + 275);
+        g_x->Key(XK_c, {XK_Control_L});
+      });
+    }
+    EXPECT_EQ(text, expected);
+
+    const std::string title = Title();
+    press_f_in_main();
+    g_x->Sleep(500ms);
+    EXPECT_EQ(Title(), title) << "a key reached the main window while About was open";
+    EXPECT_TRUE(g_x->Viewable(about));
+
+    g_x->Close(about);
+    EXPECT_TRUE(g_x->Poll([&] { return g_x->Find("About Hueclip") == 0; }, 3s));
+    press_f_in_main();
+    EXPECT_TRUE(g_x->Poll([&] { return Title() != title; }, 2s))
+        << "keys do not reach the main window after About was closed";
+  }
+}
+
+TEST_F(Hueclip, EachClickOnTheLinkOpensTheMakersPage) {
+  auto opened = [] {
+    std::vector<std::string> lines;
+    std::ifstream log(g_tmp / "opened.log");
+    for (std::string line; std::getline(log, line);) lines.push_back(line);
+    return lines;
+  };
+  for (size_t clicks = 1; clicks <= 2; ++clicks) {
+    ClickAt(56, 192);
+    EXPECT_TRUE(g_x->Poll([&] { return opened().size() >= clicks; }, 5s))
+        << "click " << clicks << " opened nothing";
+  }
+  g_x->Sleep(300ms);
+  EXPECT_EQ(opened(), (std::vector<std::string>{kMakerUrl, kMakerUrl}));
+}
+
+}  // namespace
+}  // namespace acceptance
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  ::testing::AddGlobalTestEnvironment(new acceptance::XEnvironment);
+  return RUN_ALL_TESTS();
+}

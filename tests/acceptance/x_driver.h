@@ -1,0 +1,103 @@
+// A small X11 driver for the acceptance suite: a private Xvfb with openbox on it, windows found
+// by title, screenshots of screen regions, pointer and keys through XTest, and the CLIPBOARD
+// selection read as a requestor.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace acceptance {
+
+using namespace std::chrono_literals;
+using Millis = std::chrono::milliseconds;
+
+struct Rgb {
+  int r = 0, g = 0, b = 0;
+  bool operator==(const Rgb&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Rgb& c);
+
+struct Rect {
+  int x = 0, y = 0, w = 0, h = 0;
+  bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
+};
+
+// Pixels of a screen region, row-major.
+struct Image {
+  int w = 0, h = 0;
+  std::vector<Rgb> px;
+  Rgb At(int x, int y) const { return px[static_cast<size_t>(y * w + x)]; }
+};
+
+// Starts a program as the leader of its own process group. Each "NAME=VALUE" of env is set in
+// the child, "NAME=" unsets NAME. keep_fd, when >= 0, is passed on as fd 3.
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+            int keep_fd = -1);
+// Ends the process group led by pid: SIGTERM, then SIGKILL after a grace period; reaps pid.
+void KillGroup(pid_t pid);
+
+class XDriver {
+ public:
+  ~XDriver() { Stop(); }
+  // Starts Xvfb on a display it picks itself, connects, and starts openbox on it.
+  bool Start(const std::string& config_home, std::string* error);
+  void Stop();
+  const std::string& display_name() const { return display_name_; }
+
+  // Calls cond every 50 ms, serving X events meanwhile, until it holds or timeout passes.
+  bool Poll(const std::function<bool()>& cond, Millis timeout);
+  void Sleep(Millis d) {
+    Poll([] { return false; }, d);
+  }
+
+  // The viewable window with this title (anywhere in the tree), or 0.
+  Window Find(const std::string& title);
+  Window WaitFor(const std::string& title, Millis timeout);
+  std::string Title(Window w);
+  bool Viewable(Window w);
+  // Whether w, or a window inside it, has the keyboard focus.
+  bool Focused(Window w);
+  // Client area in root coordinates.
+  Rect ClientRect(Window w);
+  Image Grab(const Rect& r);
+
+  // An override-redirect window showing colour(x, y) at each of its pixels (the picture is its
+  // background, so the server repaints it whenever it is exposed).
+  Window CreatePicture(const Rect& r, const std::function<Rgb(int, int)>& colour);
+  void Destroy(Window w);
+  void Raise(Window w);
+
+  // Requests to the window manager, as a user's desktop tools make them.
+  void Move(Window w, int x, int y);
+  void Activate(Window w);
+  void Close(Window w);
+
+  void MovePointer(int x, int y);
+  void Click(int x, int y);
+  void Drag(int x0, int y0, int x1, int y1);
+  // Presses and releases the key of keysym while the modifier keys are held.
+  void Key(unsigned long keysym, const std::vector<unsigned long>& modifiers = {});
+
+  // Makes this driver the CLIPBOARD owner, so a later owner change shows a fresh copy.
+  void ClaimClipboard();
+  // Waits until another client owns CLIPBOARD and returns its text (UTF8_STRING, else STRING).
+  std::optional<std::string> WaitClipboard(Millis timeout);
+
+ private:
+  std::optional<std::string> Convert(Atom target);
+  void ServeEvents();
+
+  Display* dpy_ = nullptr;
+  Window root_ = 0, own_ = 0;
+  std::string display_name_;
+  pid_t xvfb_ = -1, wm_ = -1;
+};
+
+}  // namespace acceptance

@@ -1,0 +1,75 @@
+#include "platform/win32/clipboard.h"
+
+#include <cstring>
+#include <string>
+
+#include "platform/win32/wide.h"
+
+namespace hueclip::win32 {
+namespace {
+
+HGLOBAL CopyToGlobal(const void* data, std::size_t bytes) {
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  if (!mem) return nullptr;
+  if (void* p = GlobalLock(mem)) {
+    std::memcpy(p, data, bytes);
+    GlobalUnlock(mem);
+    return mem;
+  }
+  GlobalFree(mem);
+  return nullptr;
+}
+
+// The text in the ANSI code page, for programs that only read CF_TEXT.
+std::string ToAnsi(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), size, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+}  // namespace
+
+Clipboard::~Clipboard() {
+  if (owner_) DestroyWindow(owner_);
+}
+
+HWND Clipboard::Owner() {
+  if (!owner_)
+    owner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  return owner_;
+}
+
+bool Clipboard::SetText(std::string_view text) {
+  const std::wstring wide = Widen(text);
+  const std::string ansi = ToAnsi(wide);
+  // Both copies are made before the clipboard is touched, so a failure leaves it as it was.
+  HGLOBAL unicodeData = CopyToGlobal(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+  HGLOBAL ansiData = CopyToGlobal(ansi.c_str(), ansi.size() + 1);
+  bool open = false;
+  if (unicodeData && ansiData) {
+    // Another program may hold the clipboard for a moment; give it about a quarter second.
+    for (int attempt = 0; attempt < kTries && !open; ++attempt) {
+      if (attempt > 0) Sleep(kPauseMs);
+      open = OpenClipboard(Owner()) != FALSE;
+    }
+  }
+  if (!open) {
+    if (unicodeData) GlobalFree(unicodeData);
+    if (ansiData) GlobalFree(ansiData);
+    return false;
+  }
+  EmptyClipboard();
+  // The system owns the memory once SetClipboardData succeeds.
+  const bool ansiSet = SetClipboardData(CF_TEXT, ansiData) != nullptr;
+  if (!ansiSet) GlobalFree(ansiData);
+  const bool unicodeSet = SetClipboardData(CF_UNICODETEXT, unicodeData) != nullptr;
+  if (!unicodeSet) GlobalFree(unicodeData);
+  CloseClipboard();
+  return ansiSet || unicodeSet;
+}
+
+}  // namespace hueclip::win32

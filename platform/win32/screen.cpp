@@ -1,0 +1,87 @@
+#include "platform/win32/screen.h"
+
+#include <algorithm>
+
+namespace hueclip::win32 {
+
+BlockBuffer::BlockBuffer() {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = PixelBlockContext::kSize;
+  info.bmiHeader.biHeight = -PixelBlockContext::kSize;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  dc_ = CreateCompatibleDC(nullptr);
+  bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dc_ && bitmap_) {
+    oldBitmap_ = SelectObject(dc_, bitmap_);
+    bits_ = static_cast<std::uint32_t*>(bits);
+  }
+}
+
+BlockBuffer::~BlockBuffer() {
+  if (dc_ && oldBitmap_) SelectObject(dc_, oldBitmap_);
+  if (bitmap_) DeleteObject(bitmap_);
+  if (dc_) DeleteDC(dc_);
+}
+
+ScreenContext::ScreenContext(BlockBuffer& buffer) : buffer_(&buffer), dc_(::GetWindowDC(nullptr)) {}
+
+ScreenContext::~ScreenContext() {
+  if (dc_) ReleaseDC(nullptr, dc_);
+}
+
+void ScreenContext::Grab(std::int32_t left, std::int32_t top,
+                         std::array<std::int32_t, kSize * kSize>& out) {
+  out.fill(-1);
+  if (!dc_) return;
+
+  // The part of the block that lies on the virtual screen; everything else stays unreadable.
+  const long long vsLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
+  const long long vsTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const long long vsRight = vsLeft + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const long long vsBottom = vsTop + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const long long x0 = std::max<long long>(left, vsLeft);
+  const long long y0 = std::max<long long>(top, vsTop);
+  const long long x1 = std::min<long long>(static_cast<long long>(left) + kSize, vsRight);
+  const long long y1 = std::min<long long>(static_cast<long long>(top) + kSize, vsBottom);
+  if (x0 >= x1 || y0 >= y1) return;
+
+  const int dx0 = static_cast<int>(x0 - left), dy0 = static_cast<int>(y0 - top);
+  const int w = static_cast<int>(x1 - x0), h = static_cast<int>(y1 - y0);
+  const bool copied =
+      buffer_->bits() && BitBlt(buffer_->dc(), dx0, dy0, w, h, dc_, static_cast<int>(x0),
+                                static_cast<int>(y0), SRCCOPY | CAPTUREBLT);
+  if (copied) GdiFlush();
+
+  for (int dy = dy0; dy < dy0 + h; ++dy) {
+    for (int dx = dx0; dx < dx0 + w; ++dx) {
+      // Between monitors of different sizes the virtual screen has holes.
+      const POINT p{static_cast<LONG>(left + dx), static_cast<LONG>(top + dy)};
+      if (!MonitorFromPoint(p, MONITOR_DEFAULTTONULL)) continue;
+      std::int32_t& pixel = out[static_cast<std::size_t>(dy * kSize + dx)];
+      if (copied) {
+        // The DIB holds 0x00RRGGBB; a colour value is 0x00BBGGRR.
+        const std::uint32_t v = buffer_->bits()[dy * kSize + dx];
+        pixel = static_cast<std::int32_t>(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF));
+      } else {
+        // No block copy (a driver that refuses it): read the pixel the slow way.
+        pixel = static_cast<std::int32_t>(::GetPixel(dc_, p.x, p.y));
+      }
+    }
+  }
+}
+
+Point Screen::GetCursorPos() {
+  POINT p{};
+  ::GetCursorPos(&p);
+  return {static_cast<std::int32_t>(p.x), static_cast<std::int32_t>(p.y)};
+}
+
+std::unique_ptr<hueclip::ScreenContext> Screen::GetWindowDC() {
+  return std::make_unique<ScreenContext>(buffer_);
+}
+
+}  // namespace hueclip::win32

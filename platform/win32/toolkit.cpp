@@ -1,0 +1,61 @@
+#include "platform/win32/toolkit.h"
+
+#include "platform/win32/native_window.h"
+#include "platform/win32/wide.h"
+#include "resources/product.h"
+
+namespace hueclip::win32 {
+
+std::int16_t ShiftState() {
+  std::int16_t shift = 0;
+  if (GetKeyState(VK_SHIFT) < 0) shift |= kShiftMask;
+  if (GetKeyState(VK_CONTROL) < 0) shift |= kCtrlMask;
+  if (GetKeyState(VK_MENU) < 0) shift |= kAltMask;
+  return shift;
+}
+
+std::unique_ptr<WindowPeer> Toolkit::CreatePeer(Window& window) {
+  // Windows without a task-bar button of their own belong to the main window.
+  HWND owner = nullptr;
+  if (!window.desc().taskbarButton) owner = main_ ? main_ : GetActiveWindow();
+  return std::make_unique<NativeWindow>(*this, window, owner);
+}
+
+void Toolkit::MessageBox(Window& owner, std::string_view text) {
+  MessageBoxW(reinterpret_cast<HWND>(owner.hWnd()), Widen(text).c_str(), L"" HUECLIP_NAME,
+              MB_OK | MB_ICONWARNING);
+}
+
+int Toolkit::Run(Window& main) {
+  main.Show();
+  main_ = reinterpret_cast<HWND>(main.hWnd());
+  if (NativeWindow* peer = NativeWindow::FromHwnd(main_)) peer->QuitOnClose();
+  MSG msg{};
+  BOOL got;
+  while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) Dispatch(msg);
+  return got == 0 ? static_cast<int>(msg.wParam) : 1;
+}
+
+bool Toolkit::RunUntil(const std::function<bool()>& done) {
+  MSG msg{};
+  while (!done()) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      PostQuitMessage(got == 0 ? static_cast<int>(msg.wParam) : 1);
+      return false;
+    }
+    Dispatch(msg);
+  }
+  return true;
+}
+
+void Toolkit::Dispatch(MSG& msg) {
+  if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && msg.hwnd) {
+    if (NativeWindow* peer = NativeWindow::FromHwnd(GetAncestor(msg.hwnd, GA_ROOT)))
+      peer->window().KeyDown(static_cast<std::int16_t>(msg.wParam), ShiftState());
+  }
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
+}  // namespace hueclip::win32

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+
+#include "platform/win32/win32.h"
+#include "platform/window.h"
+
+namespace hueclip::win32 {
+
+// Windows as native Win32 windows, with the program's one message loop.
+class Toolkit final : public hueclip::Toolkit {
+ public:
+  std::unique_ptr<WindowPeer> CreatePeer(Window& window) override;
+  void MessageBox(Window& owner, std::string_view text) override;
+  int Run(Window& main) override;
+
+  // Pumps messages until `done` says so; returns false when the program is quitting (the
+  // WM_QUIT is posted again for the outer loop).
+  bool RunUntil(const std::function<bool()>& done);
+
+ private:
+  // Key preview: a key pressed anywhere in one of the program's windows reaches that window's
+  // KeyDown before the control with the focus sees it.
+  static void Dispatch(MSG& msg);
+
+  HWND main_ = nullptr;
+};
+
+// The shift state of a key press: 1 Shift, 2 Ctrl, 4 Alt.
+std::int16_t ShiftState();
+
+}  // namespace hueclip::win32

@@ -1,0 +1,113 @@
+# Installation of everything but the program itself (app/CMakeLists.txt installs that), the
+# packages CPack builds from it, and the checks of the desktop files.
+#
+#   Linux:   cmake --install <build> [--prefix DIR]   bin/hueclip, desktop entry, metainfo,
+#            icon, man page, copyright;  cpack in <build> makes hueclip_<version>_<arch>.deb
+#   Windows: cpack in the MinGW or MSVC build dir makes hueclip-<version>-win64.zip holding
+#            hueclip.exe, README.txt and LICENSE.txt
+#
+# scripts/package builds both.
+
+include(GNUInstallDirs)
+
+set(_res ${PROJECT_SOURCE_DIR}/resources)
+set(HUECLIP_APP_ID com.quorvanelabs.Hueclip)
+
+# The version people see is the one in the About window and the version resource, "1.01";
+# read it from the one place that holds it.
+file(STRINGS ${_res}/product.h _version_line REGEX "^#define HUECLIP_VERSION_TEXT ")
+string(REGEX REPLACE ".*\"([^\"]+)\".*" "\\1" HUECLIP_VERSION_TEXT "${_version_line}")
+if(NOT HUECLIP_VERSION_TEXT MATCHES "^[0-9][0-9.]*$")
+  message(FATAL_ERROR "No HUECLIP_VERSION_TEXT found in resources/product.h")
+endif()
+
+set(HUECLIP_MAINTAINER "Quorvane Labs <hueclip@quorvanelabs.com>"
+    CACHE STRING "Maintainer field of the Debian package")
+
+# ---- Linux desktop integration --------------------------------------------------------------
+if(NOT WIN32 AND HUECLIP_BACKEND STREQUAL "qt")
+  set(_linux ${_res}/linux)
+  install(FILES ${_linux}/${HUECLIP_APP_ID}.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${_linux}/${HUECLIP_APP_ID}.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  install(FILES ${_linux}/hueclip.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+  install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/hueclip RENAME copyright)
+
+  # Man pages are installed compressed, as Debian's policy asks (-n: no name or time stamp in
+  # the header, so the file is the same on every build).
+  find_program(GZIP_EXECUTABLE gzip)
+  if(GZIP_EXECUTABLE)
+    set(_man ${CMAKE_CURRENT_BINARY_DIR}/hueclip.1.gz)
+    add_custom_command(OUTPUT ${_man}
+                       COMMAND ${GZIP_EXECUTABLE} -9 -n -c ${_linux}/hueclip.1 > ${_man}
+                       DEPENDS ${_linux}/hueclip.1 VERBATIM)
+    add_custom_target(hueclip_manpage ALL DEPENDS ${_man})
+  else()
+    set(_man ${_linux}/hueclip.1)
+  endif()
+  install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
+# ---- Windows zip contents -------------------------------------------------------------------
+if(WIN32)
+  # Text files in the zip get CR LF line ends, so that every Windows editor shows them right.
+  foreach(_pair "windows-readme.txt;README.txt" "../LICENSE;LICENSE.txt")
+    list(GET _pair 0 _from)
+    list(GET _pair 1 _to)
+    file(READ ${_res}/${_from} _text)
+    string(REPLACE "\r\n" "\n" _text "${_text}")
+    string(REPLACE "\n" "\r\n" _text "${_text}")
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/zip/${_to} "${_text}")
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/zip/${_to} DESTINATION .)
+  endforeach()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               ${_res}/windows-readme.txt ${PROJECT_SOURCE_DIR}/LICENSE)
+endif()
+
+# ---- CPack ----------------------------------------------------------------------------------
+set(CPACK_PACKAGE_NAME hueclip)
+set(CPACK_PACKAGE_VENDOR "Quorvane Labs")
+set(CPACK_PACKAGE_VERSION ${HUECLIP_VERSION_TEXT})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.quorvanelabs.com/")
+set(CPACK_PACKAGE_CONTACT "${HUECLIP_MAINTAINER}")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_CHECKSUM SHA256)
+
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME hueclip-${HUECLIP_VERSION_TEXT}-win64)
+  # The files sit at the top of the zip; Windows' "Extract all" puts them in a folder named
+  # after the zip anyway.
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+else()
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${HUECLIP_MAINTAINER}")
+  set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${CPACK_PACKAGE_HOMEPAGE_URL}")
+  # The dependencies are the libraries the program links, as dpkg-shlibdeps finds them; Qt's
+  # X11 platform plugin comes with libqt6gui6, which that list holds.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The first line of the package's description is CPACK_PACKAGE_DESCRIPTION_SUMMARY.
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+      "Hueclip is one small window. Ten times a second it reads the 5 x 5 block of
+screen pixels around the mouse pointer and shows it enlarged as 25 cells, with
+four readouts for the selected cell: the pointer position, the colour as
+#RRGGBB, its red, green and blue components and the packed colour value.
+W, A, S and D move the selection, F freezes the block and C copies all four
+readouts to the clipboard; a click on a readout copies it alone.
+
+It reads the screen through X11: under Wayland it sees only X11 windows.")
+endif()
+
+include(CPack)
+
+# ---- Checks ---------------------------------------------------------------------------------
+if(HUECLIP_TESTS AND NOT WIN32)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/tests/packaging ${CMAKE_CURRENT_BINARY_DIR}/tests/packaging)
+endif()

@@ -1,0 +1,10 @@
+// Hueclip on Linux: the main window over Qt 6 Widgets and the X server.
+#include "platform/qt/qt_platform.h"
+#include "ui/main_window.h"
+
+int main(int argc, char** argv) {
+  const auto platform = hueclip::qt::QtPlatform::Create(argc, argv);
+  if (!platform) return 1;
+  hueclip::MainWindow main(platform->services());
+  return platform->services().toolkit.Run(main.form());
+}

@@ -1,0 +1,55 @@
+#include "platform/qt/qt_platform.h"
+
+#include <cstdio>
+
+#include <QApplication>
+#include <QByteArray>
+
+#include "platform/qt/qt_clipboard.h"
+#include "platform/qt/qt_shell.h"
+#include "platform/qt/qt_toolkit.h"
+#include "platform/qt/x11_display.h"
+#include "platform/qt/x11_screen.h"
+
+namespace hueclip::qt {
+namespace {
+
+// Chooses Qt's X11 platform unless the user chose one, and checks that an X server answers
+// before Qt tries (it aborts when it cannot connect).
+bool PrepareQt() {
+  const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+  if (chosen.isEmpty()) qputenv("QT_QPA_PLATFORM", "xcb");
+  if ((chosen.isEmpty() || chosen.startsWith("xcb")) && !XDisplayAvailable()) {
+    std::fputs("hueclip: cannot open the X display; Hueclip needs X11 or XWayland\n", stderr);
+    return false;
+  }
+  // Widget coordinates stay screen pixels; the layout scales itself by the screen's DPI.
+  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  return true;
+}
+
+Display* QtDisplay() {
+  const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 != nullptr ? x11->display() : nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<QtPlatform> QtPlatform::Create(int& argc, char** argv) {
+  if (!PrepareQt()) return nullptr;
+  return std::unique_ptr<QtPlatform>(new QtPlatform(argc, argv));
+}
+
+QtPlatform::QtPlatform(int& argc, char** argv)
+    : app_(std::make_unique<QApplication>(argc, argv)),
+      screen_(std::make_unique<X11Screen>(QtDisplay())),
+      clipboard_(std::make_unique<QtClipboard>()),
+      shell_(std::make_unique<QtShell>()),
+      toolkit_(std::make_unique<QtToolkit>()),
+      services_(std::make_unique<Services>(Services{*screen_, *clipboard_, *shell_, *toolkit_})) {
+  QApplication::setApplicationName(QStringLiteral("Hueclip"));
+}
+
+QtPlatform::~QtPlatform() = default;
+
+}  // namespace hueclip::qt

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/services.h"
+
+class QApplication;
+
+namespace hueclip::qt {
+
+class X11Screen;
+class QtClipboard;
+class QtShell;
+class QtToolkit;
+
+// The Linux platform of one run: the Qt application on the X server, and the services over it.
+class QtPlatform {
+ public:
+  // Null, after one line on standard error, when no X server can be reached (Hueclip reads the
+  // screen through X, so under Wayland it runs on XWayland).
+  static std::unique_ptr<QtPlatform> Create(int& argc, char** argv);
+  ~QtPlatform();
+  QtPlatform(const QtPlatform&) = delete;
+  QtPlatform& operator=(const QtPlatform&) = delete;
+
+  Services& services() { return *services_; }
+
+ private:
+  QtPlatform(int& argc, char** argv);
+
+  std::unique_ptr<QApplication> app_;
+  std::unique_ptr<X11Screen> screen_;
+  std::unique_ptr<QtClipboard> clipboard_;
+  std::unique_ptr<QtShell> shell_;
+  std::unique_ptr<QtToolkit> toolkit_;
+  std::unique_ptr<Services> services_;
+};
+
+}  // namespace hueclip::qt

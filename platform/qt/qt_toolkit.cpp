@@ -1,0 +1,52 @@
+#include "platform/qt/qt_toolkit.h"
+
+#include <cmath>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QWidget>
+
+#include "platform/qt/qt_window_peer.h"
+#include "resources/product.h"
+
+namespace hueclip::qt {
+namespace {
+
+// The widget of a loaded window, found by its native handle.
+QWidget* WidgetOf(const Window* window) {
+  if (window == nullptr || !window->Loaded()) return nullptr;
+  return QWidget::find(static_cast<WId>(window->hWnd()));
+}
+
+// Qt's own scaling is off, so widget coordinates are screen pixels and the layout follows the
+// screen's logical DPI through the twips alone.
+int ScreenDpi() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int dpi =
+      screen != nullptr ? static_cast<int>(std::lround(screen->logicalDotsPerInch())) : 0;
+  return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+std::unique_ptr<WindowPeer> QtToolkit::CreatePeer(Window& window) {
+  QWidget* parent = &window != main_ ? WidgetOf(main_) : nullptr;
+  return std::make_unique<QtWindowPeer>(window, parent, ScreenDpi());
+}
+
+void QtToolkit::MessageBox(Window& owner, std::string_view text) {
+  QMessageBox box(QMessageBox::Warning, QStringLiteral(HUECLIP_NAME),
+                  QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                  QMessageBox::Ok, WidgetOf(&owner));
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+}
+
+int QtToolkit::Run(Window& main) {
+  main_ = &main;
+  main.Show();
+  return QApplication::exec();
+}
+
+}  // namespace hueclip::qt

@@ -1,0 +1,103 @@
+#include "platform/qt/x11_screen.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <array>
+#include <cstddef>
+#include <vector>
+
+#include "platform/pixel_block.h"
+#include "platform/qt/x11_pixels.h"
+
+namespace hueclip::qt {
+namespace {
+
+constexpr int kSize = PixelBlockContext::kSize;
+
+// One sampling pass: each grab is a single XGetImage of the part of the block that lies on
+// the root window. A request that crossed the screen's edge would be answered with BadMatch,
+// so the rectangle is clipped first and nothing is asked when no pixel of it is on the screen.
+class X11ScreenContext final : public PixelBlockContext {
+ public:
+  explicit X11ScreenContext(Display* display) : display_(display) {}
+
+ protected:
+  void Grab(std::int32_t left, std::int32_t top,
+            std::array<std::int32_t, kSize * kSize>& out) override {
+    out.fill(-1);
+    if (display_ == nullptr) return;
+    const Window root = DefaultRootWindow(display_);
+    // Asked on every grab: the root window changes size when the screen layout changes.
+    XWindowAttributes root_attributes;
+    if (XGetWindowAttributes(display_, root, &root_attributes) == 0) return;
+    const BlockClip clip =
+        ClipBlock(left, top, kSize, root_attributes.width, root_attributes.height);
+    if (clip.Empty()) return;
+
+    XImage* image =
+        XGetImage(display_, root, clip.left, clip.top, static_cast<unsigned>(clip.width),
+                  static_cast<unsigned>(clip.height), AllPlanes, ZPixmap);
+    if (image == nullptr) return;
+    std::vector<unsigned long> pixels;
+    for (int y = 0; y < clip.height; ++y)
+      for (int x = 0; x < clip.width; ++x) pixels.push_back(XGetPixel(image, x, y));
+    XDestroyImage(image);
+
+    const std::vector<Colour> colours = Convert(pixels, root_attributes);
+    std::size_t next = 0;
+    for (int y = 0; y < clip.height; ++y)
+      for (int x = 0; x < clip.width; ++x)
+        out[static_cast<std::size_t>((clip.row + y) * kSize + clip.column + x)] = colours[next++];
+  }
+
+ private:
+  std::vector<Colour> Convert(const std::vector<unsigned long>& pixels,
+                              const XWindowAttributes& root) {
+    std::vector<Colour> colours;
+    const Visual* visual = root.visual;
+    if (visual->c_class == TrueColor || visual->c_class == DirectColor) {
+      const ChannelMasks masks{visual->red_mask, visual->green_mask, visual->blue_mask};
+      for (unsigned long p : pixels) colours.push_back(ColourFromPixel(p, masks));
+      return colours;
+    }
+    // A colour-mapped screen: the pixel values index the root window's colour map.
+    std::vector<XColor> entries(pixels.size());
+    for (std::size_t i = 0; i < pixels.size(); ++i) entries[i].pixel = pixels[i];
+    XQueryColors(display_, root.colormap, entries.data(), static_cast<int>(entries.size()));
+    for (const XColor& e : entries) colours.push_back(ColourFromRgb16(e.red, e.green, e.blue));
+    return colours;
+  }
+
+  Display* display_;
+};
+
+}  // namespace
+
+X11Screen::X11Screen(Display* display) : display_(display) {
+  if (display_ == nullptr) {
+    display_ = XOpenDisplay(nullptr);
+    owned_ = display_ != nullptr;
+  }
+}
+
+X11Screen::~X11Screen() {
+  if (owned_) XCloseDisplay(display_);
+}
+
+Point X11Screen::GetCursorPos() {
+  if (display_ == nullptr) return {};
+  Window root_return = 0, child_return = 0;
+  int root_x = 0, root_y = 0, window_x = 0, window_y = 0;
+  unsigned int mask = 0;
+  // Root coordinates are filled in even when the pointer is on another screen of the server.
+  XQueryPointer(display_, DefaultRootWindow(display_), &root_return, &child_return, &root_x,
+                &root_y, &window_x, &window_y, &mask);
+  return {root_x, root_y};
+}
+
+std::unique_ptr<ScreenContext> X11Screen::GetWindowDC() {
+  return std::make_unique<X11ScreenContext>(display_);
+}
+
+}  // namespace hueclip::qt

@@ -4,7 +4,6 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,10 +14,6 @@
 
 namespace acceptance {
 
-std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-  return os << "(" << c.r << "," << c.g << "," << c.b << ")";
-}
-
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
             int keep_fd) {
   pid_t pid = fork();
@@ -26,14 +21,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
   setpgid(0, 0);
   if (keep_fd >= 0) dup2(keep_fd, 3);
   for (int fd = keep_fd >= 0 ? 4 : 3; fd < 1024; ++fd) close(fd);
-  for (const std::string& e : env) {
-    size_t eq = e.find('=');
-    if (eq + 1 == e.size()) {
-      unsetenv(e.substr(0, eq).c_str());
-    } else {
-      setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
-    }
-  }
+  for (const std::string& e : env) putenv(strdup(e.c_str()));
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -82,19 +70,14 @@ bool XDriver::Start(const std::string& config_home, std::string* error) {
       {"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-dpi", "96", "-nolisten", "tcp"},
       {}, fds[1]);
   close(fds[1]);
-  std::string number;
-  pollfd p{fds[0], POLLIN, 0};
-  auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-    char buf[16];
-    if (poll(&p, 1, 100) <= 0) continue;
-    ssize_t n = read(fds[0], buf, sizeof buf);
-    if (n <= 0) break;
-    number.append(buf, static_cast<size_t>(n));
-  }
-  close(fds[0]);
-  if (number.find('\n') == std::string::npos) return *error = "Xvfb did not start", false;
-  display_name_ = ":" + number.substr(0, number.find('\n'));
+  // Xvfb writes its display number once it accepts connections, or exits.
+  char number[16] = "";
+  FILE* f = fdopen(fds[0], "r");
+  bool started = fgets(number, sizeof number, f) && std::strchr(number, '\n');
+  fclose(f);
+  if (!started) return *error = "Xvfb did not start", false;
+  number[std::strcspn(number, "\n")] = 0;
+  display_name_ = std::string(":") + number;
   setenv("DISPLAY", display_name_.c_str(), 1);
   XSetErrorHandler(IgnoreXError);
   dpy_ = XOpenDisplay(display_name_.c_str());
@@ -110,10 +93,7 @@ bool XDriver::Start(const std::string& config_home, std::string* error) {
   XMapWindow(dpy_, probe);
   bool wm_up = Poll(
       [&] {
-        Window r, parent = 0, *kids = nullptr;
-        unsigned n = 0;
-        XQueryTree(dpy_, probe, &r, &parent, &kids, &n);
-        if (kids) XFree(kids);
+        Window parent = Parent(probe);
         return parent != 0 && parent != root_;
       },
       10s);
@@ -146,35 +126,33 @@ void XDriver::ServeEvents() {
   XEvent ev;
   while (XCheckTypedEvent(dpy_, SelectionRequest, &ev)) {
     // Nothing is offered while this driver holds CLIPBOARD: refuse every conversion.
+    const XSelectionRequestEvent& r = ev.xselectionrequest;
     XEvent reply{};
-    reply.xselection.type = SelectionNotify;
-    reply.xselection.requestor = ev.xselectionrequest.requestor;
-    reply.xselection.selection = ev.xselectionrequest.selection;
-    reply.xselection.target = ev.xselectionrequest.target;
-    reply.xselection.property = None;
-    reply.xselection.time = ev.xselectionrequest.time;
+    reply.xselection = {SelectionNotify, 0,        True, dpy_,  r.requestor,
+                        r.selection,     r.target, None, r.time};
     XSendEvent(dpy_, ev.xselectionrequest.requestor, False, 0, &reply);
   }
   XFlush(dpy_);
 }
 
-std::string XDriver::Title(Window w) {
-  std::string title;
+std::optional<std::string> XDriver::Property(Window w, const char* name, bool remove) {
   Atom type;
   int format;
   unsigned long n, after;
   unsigned char* data = nullptr;
-  if (XGetWindowProperty(dpy_, w, A(dpy_, "_NET_WM_NAME"), 0, 1024, False, A(dpy_, "UTF8_STRING"),
-                         &type, &format, &n, &after, &data) == Success &&
-      data && n > 0) {
-    title.assign(reinterpret_cast<char*>(data), n);
-  } else {
-    char* name = nullptr;
-    if (XFetchName(dpy_, w, &name) && name) title = name;
-    if (name) XFree(name);
+  std::optional<std::string> text;
+  if (XGetWindowProperty(dpy_, w, A(dpy_, name), 0, 1 << 20, remove, AnyPropertyType, &type,
+                         &format, &n, &after, &data) == Success &&
+      data && format == 8) {
+    text = std::string(reinterpret_cast<char*>(data), n);
   }
   if (data) XFree(data);
-  return title;
+  return text;
+}
+
+std::string XDriver::Title(Window w) {
+  std::optional<std::string> title = Property(w, "_NET_WM_NAME", false);
+  return title ? *title : Property(w, "WM_NAME", false).value_or("");
 }
 
 bool XDriver::Viewable(Window w) {
@@ -182,17 +160,20 @@ bool XDriver::Viewable(Window w) {
   return XGetWindowAttributes(dpy_, w, &wa) && wa.map_state == IsViewable;
 }
 
+Window XDriver::Parent(Window w) {
+  Window r, parent = 0, *kids = nullptr;
+  unsigned n = 0;
+  XQueryTree(dpy_, w, &r, &parent, &kids, &n);
+  if (kids) XFree(kids);
+  return parent;
+}
+
 bool XDriver::Focused(Window w) {
   Window f = 0;
   int revert;
   XGetInputFocus(dpy_, &f, &revert);
-  while (f != 0 && f != PointerRoot && f != root_) {
+  for (; f != 0 && f != PointerRoot && f != root_; f = Parent(f)) {
     if (f == w) return true;
-    Window r, parent = 0, *kids = nullptr;
-    unsigned n = 0;
-    if (!XQueryTree(dpy_, f, &r, &parent, &kids, &n)) return false;
-    if (kids) XFree(kids);
-    f = parent;
   }
   return false;
 }
@@ -205,7 +186,7 @@ Window XDriver::Find(const std::string& title) {
     if (w != root_ && Title(w) == title && Viewable(w)) return w;
     Window r, parent, *kids = nullptr;
     unsigned n = 0;
-    if (XQueryTree(dpy_, w, &r, &parent, &kids, &n) && kids) {
+    if (XQueryTree(dpy_, w, &r, &parent, &kids, &n) && kids) {  // depth first
       todo.insert(todo.end(), kids, kids + n);
       XFree(kids);
     }
@@ -233,60 +214,39 @@ Image XDriver::Grab(const Rect& r) {
   XImage* xi = XGetImage(dpy_, root_, r.x, r.y, static_cast<unsigned>(r.w),
                          static_cast<unsigned>(r.h), AllPlanes, ZPixmap);
   if (!xi) return {};
-  img.px.reserve(static_cast<size_t>(r.w * r.h));
   for (int y = 0; y < r.h; ++y) {
-    for (int x = 0; x < r.w; ++x) {
-      unsigned long p = XGetPixel(xi, x, y);
-      img.px.push_back({static_cast<int>((p >> 16) & 0xff), static_cast<int>((p >> 8) & 0xff),
-                        static_cast<int>(p & 0xff)});
-    }
+    for (int x = 0; x < r.w; ++x)
+      img.px.push_back(static_cast<int>(XGetPixel(xi, x, y) & 0xffffff));
   }
   XDestroyImage(xi);
   return img;
 }
 
-Window XDriver::CreatePicture(const Rect& r, const std::function<Rgb(int, int)>& colour) {
-  int screen = DefaultScreen(dpy_);
-  Pixmap pm = XCreatePixmap(dpy_, root_, static_cast<unsigned>(r.w), static_cast<unsigned>(r.h),
-                            static_cast<unsigned>(DefaultDepth(dpy_, screen)));
-  XImage* xi = XGetImage(dpy_, pm, 0, 0, static_cast<unsigned>(r.w), static_cast<unsigned>(r.h),
-                         AllPlanes, ZPixmap);
+Window XDriver::CreatePicture(const Rect& r, const std::function<int(int, int)>& colour) {
+  unsigned w = static_cast<unsigned>(r.w), h = static_cast<unsigned>(r.h);
+  Pixmap pm = XCreatePixmap(dpy_, root_, w, h, static_cast<unsigned>(DefaultDepth(dpy_, 0)));
+  XImage* xi = XGetImage(dpy_, pm, 0, 0, w, h, AllPlanes, ZPixmap);
   for (int y = 0; y < r.h; ++y) {
-    for (int x = 0; x < r.w; ++x) {
-      Rgb c = colour(x, y);
-      XPutPixel(xi, x, y, static_cast<unsigned long>((c.r << 16) | (c.g << 8) | c.b));
-    }
+    for (int x = 0; x < r.w; ++x) XPutPixel(xi, x, y, static_cast<unsigned long>(colour(x, y)));
   }
   GC gc = XCreateGC(dpy_, pm, 0, nullptr);
-  XPutImage(dpy_, pm, gc, xi, 0, 0, 0, 0, static_cast<unsigned>(r.w), static_cast<unsigned>(r.h));
+  XPutImage(dpy_, pm, gc, xi, 0, 0, 0, 0, w, h);
   XFreeGC(dpy_, gc);
   XDestroyImage(xi);
   XSetWindowAttributes wa{};
   wa.override_redirect = True;
   wa.background_pixmap = pm;
-  Window w = XCreateWindow(dpy_, root_, r.x, r.y, static_cast<unsigned>(r.w),
-                           static_cast<unsigned>(r.h), 0, CopyFromParent, InputOutput,
-                           CopyFromParent, CWOverrideRedirect | CWBackPixmap, &wa);
+  Window win = XCreateWindow(dpy_, root_, r.x, r.y, w, h, 0, CopyFromParent, InputOutput,
+                             CopyFromParent, CWOverrideRedirect | CWBackPixmap, &wa);
   XFreePixmap(dpy_, pm);
-  XMapRaised(dpy_, w);
+  XMapRaised(dpy_, win);
   XSync(dpy_, False);
-  return w;
+  return win;
 }
 
-void XDriver::Destroy(Window w) {
-  XDestroyWindow(dpy_, w);
-  XSync(dpy_, False);
-}
+void XDriver::Destroy(Window w) { XDestroyWindow(dpy_, w), XSync(dpy_, False); }
 
-void XDriver::Raise(Window w) {
-  XRaiseWindow(dpy_, w);
-  XSync(dpy_, False);
-}
-
-void XDriver::Move(Window w, int x, int y) {
-  XMoveWindow(dpy_, w, x, y);
-  XSync(dpy_, False);
-}
+void XDriver::Move(Window w, int x, int y) { XMoveWindow(dpy_, w, x, y), XSync(dpy_, False); }
 
 void XDriver::Activate(Window w) {
   SendToRoot(dpy_, root_, w, "_NET_ACTIVE_WINDOW", {2, CurrentTime, 0});
@@ -300,21 +260,23 @@ void XDriver::MovePointer(int x, int y) {
   std::this_thread::sleep_for(30ms);
 }
 
-void XDriver::Click(int x, int y) {
-  MovePointer(x, y);
-  XTestFakeButtonEvent(dpy_, 1, True, CurrentTime);
+void XDriver::Button(bool down) {
+  XTestFakeButtonEvent(dpy_, 1, down, CurrentTime);
   XSync(dpy_, False);
   std::this_thread::sleep_for(30ms);
-  XTestFakeButtonEvent(dpy_, 1, False, CurrentTime);
-  XSync(dpy_, False);
+}
+
+void XDriver::Click(int x, int y) {
+  MovePointer(x, y);
+  Button(true);
+  Button(false);
 }
 
 void XDriver::Drag(int x0, int y0, int x1, int y1) {
   MovePointer(x0, y0);
-  XTestFakeButtonEvent(dpy_, 1, True, CurrentTime);
+  Button(true);
   for (int i = 1; i <= 10; ++i) MovePointer(x0 + (x1 - x0) * i / 10, y0 + (y1 - y0) * i / 10);
-  XTestFakeButtonEvent(dpy_, 1, False, CurrentTime);
-  XSync(dpy_, False);
+  Button(false);
 }
 
 void XDriver::Key(unsigned long keysym, const std::vector<unsigned long>& modifiers) {
@@ -342,18 +304,7 @@ std::optional<std::string> XDriver::Convert(Atom target) {
   bool answered =
       Poll([&] { return XCheckTypedWindowEvent(dpy_, own_, SelectionNotify, &ev); }, 1s);
   if (!answered || ev.xselection.property == None) return std::nullopt;
-  Atom type;
-  int format;
-  unsigned long n, after;
-  unsigned char* data = nullptr;
-  std::optional<std::string> text;
-  if (XGetWindowProperty(dpy_, own_, prop, 0, 1 << 20, True, AnyPropertyType, &type, &format, &n,
-                         &after, &data) == Success &&
-      format == 8 && type != A(dpy_, "INCR")) {
-    text = std::string(reinterpret_cast<char*>(data), n);
-  }
-  if (data) XFree(data);
-  return text;
+  return Property(own_, "HUECLIP_ACCEPTANCE", true);
 }
 
 std::optional<std::string> XDriver::WaitClipboard(Millis timeout) {

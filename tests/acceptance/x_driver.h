@@ -9,7 +9,6 @@
 #include <chrono>
 #include <functional>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -18,26 +17,20 @@ namespace acceptance {
 using namespace std::chrono_literals;
 using Millis = std::chrono::milliseconds;
 
-struct Rgb {
-  int r = 0, g = 0, b = 0;
-  bool operator==(const Rgb&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Rgb& c);
-
 struct Rect {
   int x = 0, y = 0, w = 0, h = 0;
   bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
 };
 
-// Pixels of a screen region, row-major.
+// Pixels of a screen region, row-major, each 0xRRGGBB.
 struct Image {
   int w = 0, h = 0;
-  std::vector<Rgb> px;
-  Rgb At(int x, int y) const { return px[static_cast<size_t>(y * w + x)]; }
+  std::vector<int> px;
+  int At(int x, int y) const { return px[static_cast<size_t>(y * w + x)]; }
 };
 
-// Starts a program as the leader of its own process group. Each "NAME=VALUE" of env is set in
-// the child, "NAME=" unsets NAME. keep_fd, when >= 0, is passed on as fd 3.
+// Starts a program as the leader of its own process group, with each "NAME=VALUE" of env set in
+// its environment. keep_fd, when >= 0, is passed on as fd 3.
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
             int keep_fd = -1);
 // Ends the process group led by pid: SIGTERM, then SIGKILL after a grace period; reaps pid.
@@ -68,11 +61,10 @@ class XDriver {
   Rect ClientRect(Window w);
   Image Grab(const Rect& r);
 
-  // An override-redirect window showing colour(x, y) at each of its pixels (the picture is its
-  // background, so the server repaints it whenever it is exposed).
-  Window CreatePicture(const Rect& r, const std::function<Rgb(int, int)>& colour);
+  // An override-redirect window showing colour(x, y) (0xRRGGBB) at each of its pixels; the
+  // picture is its background, so the server repaints it whenever it is exposed.
+  Window CreatePicture(const Rect& r, const std::function<int(int, int)>& colour);
   void Destroy(Window w);
-  void Raise(Window w);
 
   // Requests to the window manager, as a user's desktop tools make them.
   void Move(Window w, int x, int y);
@@ -91,6 +83,10 @@ class XDriver {
   std::optional<std::string> WaitClipboard(Millis timeout);
 
  private:
+  Window Parent(Window w);
+  void Button(bool down);
+  // An 8-bit property's bytes (deleted after reading when remove is set).
+  std::optional<std::string> Property(Window w, const char* name, bool remove);
   std::optional<std::string> Convert(Atom target);
   void ServeEvents();
 

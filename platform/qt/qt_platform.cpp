@@ -19,12 +19,17 @@ namespace {
 bool PrepareQt() {
   const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
   if (chosen.isEmpty()) qputenv("QT_QPA_PLATFORM", "xcb");
-  if ((chosen.isEmpty() || chosen.startsWith("xcb")) && !XDisplayAvailable()) {
+  const int dpi = XDisplayDpi();
+  if ((chosen.isEmpty() || chosen.startsWith("xcb")) && dpi == 0) {
     std::fputs("hueclip: cannot open the X display; Hueclip needs X11 or XWayland\n", stderr);
     return false;
   }
-  // Widget coordinates stay screen pixels; the layout scales itself by the screen's DPI.
+  // Widget coordinates stay screen pixels: Qt scales nothing, the windows scale their twips by
+  // the screen's DPI themselves. Qt's logical DPI, which sizes the fonts, is made the X
+  // server's too; by itself Qt would take 96 whenever the desktop sets no Xft.dpi.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  if (dpi > 0 && qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
+    qputenv("QT_FONT_DPI", QByteArray::number(dpi));
   return true;
 }
 

@@ -107,6 +107,10 @@ NativeWindow::NativeWindow(Toolkit& toolkit, Window& window, HWND owner)
                   Instance(), this);
   if (!hwnd_) throw std::runtime_error("cannot create the window " + std::string(desc.name));
 
+  // The class carries the icons too, but a window's own are what others ask for.
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, GetClassLongPtrW(hwnd_, GCLP_HICON));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, GetClassLongPtrW(hwnd_, GCLP_HICONSM));
+
   dpi_ = WindowDpi(hwnd_);
   outer = OuterRect(
       {0, 0, TwipsToPixels(desc.clientWidth, dpi_), TwipsToPixels(desc.clientHeight, dpi_)}, style_,
@@ -232,6 +236,13 @@ void NativeWindow::Layout() {
       const RECT& r = rects_[i];
       MoveWindow(child, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
       SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(i)), TRUE);
+      if (controls[i].kind == ControlKind::TextBox) {
+        // Narrow inner margins (a font change resets them), so that a line as wide as the box
+        // is not wrapped.
+        const WORD margin = static_cast<WORD>(TwipsToPixels(15, dpi_));
+        SendMessageW(child, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                     MAKELPARAM(margin, margin));
+      }
     }
   }
 }

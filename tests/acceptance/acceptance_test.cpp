@@ -113,6 +113,8 @@ class XEnvironment : public ::testing::Environment {
     ASSERT_NE(mkdtemp(dir), nullptr);
     g_tmp = dir;
     fs::create_directories(g_tmp / "bin");
+    fs::create_directory(g_tmp / "runtime");
+    chmod((g_tmp / "runtime").c_str(), 0700);
     fs::create_directories(g_tmp / "config" / "openbox");
     // openbox with the system's settings, less a menu file that only some systems have.
     std::stringstream rc;
@@ -156,8 +158,9 @@ class Hueclip : public ::testing::Test {
     }
     fs::remove(g_tmp / "opened.log");
     std::string path = (g_tmp / "bin").string() + ":" + std::getenv("PATH");
-    pid_ = Spawn({"/bin/sh", "-c", command}, {"PATH=" + path, "BROWSER=", "DEFAULT_BROWSER=",
-                                              "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=xcb"});
+    pid_ = Spawn({"/bin/sh", "-c", command},
+                 {"PATH=" + path, "BROWSER=", "DEFAULT_BROWSER=", "WAYLAND_DISPLAY=",
+                  "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + (g_tmp / "runtime").string()});
     main_ = g_x->WaitFor("Hueclip", 20s);  // Wine may take a while to start
     ASSERT_NE(main_, 0u) << "no window titled Hueclip appeared";
     // Away from the test pictures (and the screen's corners), so that none covers another.
@@ -222,8 +225,7 @@ TEST_F(Hueclip, FFreezesTheCellsAndResumes) {
                         {{XK_Shift_L}, 815, 125, 175, 480},
                         {{XK_Control_L}, 168, 455, 830, 130}};
   for (const Case& c : cases) {
-    SCOPED_TRACE("F with " + std::to_string(c.modifiers.size()) + " modifier(s), frozen at " +
-                 std::to_string(c.x0) + "," + std::to_string(c.y0));
+    SCOPED_TRACE("F with " + std::to_string(c.modifiers.size()) + " modifier(s)");
     g_x->MovePointer(c.x0, c.y0);
     ASSERT_EQ(WaitForBlock(BlockAt(c.x0, c.y0)), "");
     g_x->Key(XK_f, c.modifiers);
@@ -239,7 +241,7 @@ TEST_F(Hueclip, FFreezesTheCellsAndResumes) {
 }
 
 TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
-  const int px = 165, py = 465;
+  const int px = 165, py = 458;  // red and green differ in every cell
   const std::vector<int> block = BlockAt(px, py);
   g_x->MovePointer(px, py);
   ASSERT_EQ(WaitForBlock(block), "");
@@ -265,9 +267,9 @@ TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
   int previous = 12;
   bool first_c = true;
   for (const Step& s : steps) {
-    SCOPED_TRACE(std::string("key ") + XKeysymToString(s.key) + " with " +
-                 std::to_string(s.modifiers.size()) + " modifier(s), to cell " +
-                 std::to_string(s.selected));
+    std::string keys;
+    for (unsigned long m : s.modifiers) keys += std::string(XKeysymToString(m)) + "+";
+    SCOPED_TRACE(keys + XKeysymToString(s.key) + " to cell " + std::to_string(s.selected));
     g_x->Key(s.key, s.modifiers);
     std::string state;
     bool ok = g_x->Poll(
@@ -347,6 +349,10 @@ TEST_F(Hueclip, AboutShowsTheHelpTextAndBlocksTheMainWindow) {
     }
     EXPECT_EQ(text, expected);
 
+    // Clear of the main window (the window manager may have put it on top of it), so that a
+    // click on the main window lands there.
+    g_x->Move(about, 40, 300);
+    EXPECT_TRUE(g_x->Poll([&] { return g_x->ClientRect(about).x < 100; }, 3s));
     const std::string title = Title();
     press_f_in_main();
     g_x->Sleep(500ms);

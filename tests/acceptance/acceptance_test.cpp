@@ -191,11 +191,13 @@ class Hueclip : public ::testing::Test {
     return diff;
   }
 
-  // The clipboard text after action, which is expected to copy something; CR LF read as LF.
+  // The clipboard text once action has changed it, CR LF read as LF. Consecutive copies in
+  // these tests differ, so that each one shows as a change.
   std::string CopiedBy(const std::function<void()>& action) {
-    g_x->ClaimClipboard();
+    std::optional<std::string> before = g_x->Clipboard(), now;
     action();
-    return Lf(g_x->WaitClipboard(3s).value_or("(nothing copied)"));
+    if (!g_x->Poll([&] { return (now = g_x->Clipboard()) != before; }, 3s)) return "(no copy)";
+    return Lf(now.value_or("(clipboard emptied)"));
   }
 
   std::vector<Window> pictures_;
@@ -329,6 +331,7 @@ TEST_F(Hueclip, AboutShowsTheHelpTextAndBlocksTheMainWindow) {
 
   for (int round = 1; round <= 2; ++round) {
     SCOPED_TRACE("About window, opening " + std::to_string(round));
+    ClickAt(73, 110);  // the position readout on the clipboard, for the copy below to replace
     ClickAt(56, 213);
     Window about = g_x->WaitFor("About Hueclip", 5s);
     ASSERT_NE(about, 0u) << "no window titled About Hueclip";
@@ -341,7 +344,7 @@ TEST_F(Hueclip, AboutShowsTheHelpTextAndBlocksTheMainWindow) {
       g_x->Key(XK_a, {XK_Control_L});
       g_x->Key(XK_c, {XK_Control_L});
     });
-    if (text == "(nothing copied)") {  // no select-all key: select with the mouse instead
+    if (text == "(no copy)") {  // no select-all key: select with the mouse instead
       text = CopiedBy([&] {
         g_x->Drag(r.x + 6, r.y + 6, r.x + 300, r.y + 275);
         g_x->Key(XK_c, {XK_Control_L});

@@ -125,7 +125,7 @@ void XDriver::ServeEvents() {
   XSync(dpy_, False);
   XEvent ev;
   while (XCheckTypedEvent(dpy_, SelectionRequest, &ev)) {
-    // Nothing is offered while this driver holds CLIPBOARD: refuse every conversion.
+    // This driver offers no selection: refuse every conversion.
     const XSelectionRequestEvent& r = ev.xselectionrequest;
     XEvent reply{};
     reply.xselection = {SelectionNotify, 0,        True, dpy_,  r.requestor,
@@ -291,11 +291,6 @@ void XDriver::Key(unsigned long keysym, const std::vector<unsigned long>& modifi
   for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) send(*m, false);
 }
 
-void XDriver::ClaimClipboard() {
-  XSetSelectionOwner(dpy_, A(dpy_, "CLIPBOARD"), own_, CurrentTime);
-  XSync(dpy_, False);
-}
-
 std::optional<std::string> XDriver::Convert(Atom target) {
   Atom prop = A(dpy_, "HUECLIP_ACCEPTANCE");
   XDeleteProperty(dpy_, own_, prop);
@@ -307,19 +302,10 @@ std::optional<std::string> XDriver::Convert(Atom target) {
   return Property(own_, "HUECLIP_ACCEPTANCE", true);
 }
 
-std::optional<std::string> XDriver::WaitClipboard(Millis timeout) {
-  Atom clipboard = A(dpy_, "CLIPBOARD");
-  std::optional<std::string> text;
-  Poll(
-      [&] {
-        Window owner = XGetSelectionOwner(dpy_, clipboard);
-        if (owner == None || owner == own_) return false;
-        text = Convert(A(dpy_, "UTF8_STRING"));
-        if (!text) text = Convert(XA_STRING);
-        return text.has_value();
-      },
-      timeout);
-  return text;
+std::optional<std::string> XDriver::Clipboard() {
+  if (XGetSelectionOwner(dpy_, A(dpy_, "CLIPBOARD")) == None) return std::nullopt;
+  std::optional<std::string> text = Convert(A(dpy_, "UTF8_STRING"));
+  return text ? text : Convert(XA_STRING);
 }
 
 }  // namespace acceptance

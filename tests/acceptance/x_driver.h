@@ -77,10 +77,8 @@ class XDriver {
   // Presses and releases the key of keysym while the modifier keys are held.
   void Key(unsigned long keysym, const std::vector<unsigned long>& modifiers = {});
 
-  // Makes this driver the CLIPBOARD owner, so a later owner change shows a fresh copy.
-  void ClaimClipboard();
-  // Waits until another client owns CLIPBOARD and returns its text (UTF8_STRING, else STRING).
-  std::optional<std::string> WaitClipboard(Millis timeout);
+  // The CLIPBOARD text (as UTF8_STRING, else STRING), if any client offers one.
+  std::optional<std::string> Clipboard();
 
  private:
   Window Parent(Window w);

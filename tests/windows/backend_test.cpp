@@ -147,6 +147,18 @@ void IconChecks() {
     if (info.hbmMask) DeleteObject(info.hbmMask);
   }
   Check(bm.bmWidth == 32 && bm.bmHeight == 32, "the big icon is 32 x 32");
+
+  // The link's pointer comes from the resources; its hot spot is the fingertip.
+  const HCURSOR hand =
+      LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(HUECLIP_IDC_HAND_POINTER));
+  ICONINFO cursor{};
+  const bool read = hand && GetIconInfo(hand, &cursor);
+  Check(read && !cursor.fIcon && cursor.xHotspot == 4 && cursor.yHotspot == 0,
+        "the hand pointer loads with its hot spot at (4, 0)");
+  if (read) {
+    if (cursor.hbmColor) DeleteObject(cursor.hbmColor);
+    if (cursor.hbmMask) DeleteObject(cursor.hbmMask);
+  }
 }
 
 }  // namespace

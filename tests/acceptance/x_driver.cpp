@@ -5,6 +5,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,6 +20,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
   pid_t pid = fork();
   if (pid != 0) return pid;
   setpgid(0, 0);
+  prctl(PR_SET_PDEATHSIG, SIGKILL);  // no server or program outlives a killed test run
   if (keep_fd >= 0) dup2(keep_fd, 3);
   for (int fd = keep_fd >= 0 ? 4 : 3; fd < 1024; ++fd) close(fd);
   for (const std::string& e : env) putenv(strdup(e.c_str()));

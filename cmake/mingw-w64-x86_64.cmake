@@ -19,10 +19,3 @@ set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
 # Release builds carry no symbols: the static run-time libraries bring a lot of debug data.
 set(CMAKE_EXE_LINKER_FLAGS_MINSIZEREL_INIT "-s")
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
-
-# GoogleTest is not available for this target, so the platform-neutral unit tests are built and
-# run by the Linux build; the Windows checks (tests/windows) are plain Win32 programs that the
-# win32 backend adds itself.
-if(NOT DEFINED HUECLIP_TESTS)
-  set(HUECLIP_TESTS OFF CACHE BOOL "Build the tests")
-endif()

@@ -8,96 +8,51 @@
 namespace hueclip::qt {
 namespace {
 
-constexpr ChannelMasks kRgb888{0xFF0000, 0x00FF00, 0x0000FF};
-
-TEST(QtX11Pixels, TrueColourPixelBecomesRedInTheLowByte) {
-  EXPECT_EQ(ColourFromPixel(0xFF0000, kRgb888), 0x0000FF);  // red
-  EXPECT_EQ(ColourFromPixel(0x00FF00, kRgb888), 0x00FF00);  // green
-  EXPECT_EQ(ColourFromPixel(0x0000FF, kRgb888), 0xFF0000);  // blue
-  EXPECT_EQ(ColourFromPixel(0x123456, kRgb888), 0x563412);
-  // Bits above the masks (an alpha byte, padding) are not part of the colour.
-  EXPECT_EQ(ColourFromPixel(0xFF123456, kRgb888), 0x563412);
-}
-
-TEST(QtX11Pixels, ChannelOrderFollowsTheMasks) {
-  const ChannelMasks bgr{0x0000FF, 0x00FF00, 0xFF0000};
-  EXPECT_EQ(ColourFromPixel(0x0000FF, bgr), 0x0000FF);  // red
-  EXPECT_EQ(ColourFromPixel(0x123456, bgr), 0x123456);
-}
-
-TEST(QtX11Pixels, NarrowChannelsScaleToFullRange) {
+TEST(QtX11Pixels, PixelsBecomeRedInTheLowByteWhateverTheVisual) {
+  const ChannelMasks rgb888{0xFF0000, 0x00FF00, 0x0000FF};
+  const ChannelMasks bgr888{0x0000FF, 0x00FF00, 0xFF0000};
   const ChannelMasks rgb565{0xF800, 0x07E0, 0x001F};
-  EXPECT_EQ(ColourFromPixel(0xFFFF, rgb565), 0xFFFFFF);
-  EXPECT_EQ(ColourFromPixel(0xF800, rgb565), 0x0000FF);
-  EXPECT_EQ(ColourFromPixel(0x07E0, rgb565), 0x00FF00);
-  EXPECT_EQ(ColourFromPixel(0x001F, rgb565), 0xFF0000);
-  EXPECT_EQ(ColourFromPixel(0x0000, rgb565), 0x000000);
-  // Half of a 5-bit channel, 16 of 31, is 132 of 255.
-  EXPECT_EQ(ColourFromPixel(0x8000, rgb565), 132);
-}
-
-TEST(QtX11Pixels, WideChannelsScaleDown) {
   const ChannelMasks rgb101010{0x3FF00000, 0x000FFC00, 0x000003FF};
-  EXPECT_EQ(ColourFromPixel(0x3FFFFFFF, rgb101010), 0xFFFFFF);
-  EXPECT_EQ(ColourFromPixel(0x3FF00000, rgb101010), 0x0000FF);
-  EXPECT_EQ(ColourFromPixel(0x00000200, rgb101010), 0x800000);  // 512 of 1023
+  const struct {
+    std::uint32_t pixel;
+    ChannelMasks masks;
+    Colour want;
+  } cases[] = {
+      {0xFF0000, rgb888, 0x0000FF},      {0x123456, rgb888, 0x563412},
+      {0xFF123456, rgb888, 0x563412},  // bits above the masks (alpha, padding) are dropped
+      {0x123456, bgr888, 0x123456},      {0xFFFF, rgb565, 0xFFFFFF},
+      {0x001F, rgb565, 0xFF0000},        {0x8000, rgb565, 132},  // 16 of 31 is 132 of 255
+      {0x3FF00000, rgb101010, 0x0000FF}, {0x00000200, rgb101010, 0x800000},  // 512 of 1023
+  };
+  for (const auto& c : cases) EXPECT_EQ(ColourFromPixel(c.pixel, c.masks), c.want) << c.pixel;
+  EXPECT_EQ(ColourFromRgb16(0x12FF, 0x3400, 0x56AB), 0x563412);  // colour-map entries
 }
 
-TEST(QtX11Pixels, ColourMapEntriesKeepTheirHighByte) {
-  EXPECT_EQ(ColourFromRgb16(0xFFFF, 0x8080, 0x0000), 0x0080FF);
-  EXPECT_EQ(ColourFromRgb16(0x12FF, 0x3400, 0x56AB), 0x563412);
-}
-
-TEST(QtX11Pixels, BlockInsideTheScreenIsWhole) {
-  const BlockClip c = ClipBlock(100, 200, 5, 1024, 768);
-  EXPECT_FALSE(c.Empty());
-  EXPECT_EQ(c.left, 100);
-  EXPECT_EQ(c.top, 200);
-  EXPECT_EQ(c.width, 5);
-  EXPECT_EQ(c.height, 5);
-  EXPECT_EQ(c.column, 0);
-  EXPECT_EQ(c.row, 0);
-}
-
-TEST(QtX11Pixels, BlockOverTheTopLeftCornerKeepsOnlyTheScreenPart) {
-  // The cursor on (0, 0): the block starts at (-2, -2).
-  const BlockClip c = ClipBlock(-2, -2, 5, 1024, 768);
-  EXPECT_EQ(c.left, 0);
-  EXPECT_EQ(c.top, 0);
-  EXPECT_EQ(c.width, 3);
-  EXPECT_EQ(c.height, 3);
-  EXPECT_EQ(c.column, 2);
-  EXPECT_EQ(c.row, 2);
-}
-
-TEST(QtX11Pixels, BlockOverTheBottomRightCornerKeepsOnlyTheScreenPart) {
-  // The cursor on (1023, 767): the block starts at (1021, 765).
-  const BlockClip c = ClipBlock(1021, 765, 5, 1024, 768);
-  EXPECT_EQ(c.left, 1021);
-  EXPECT_EQ(c.top, 765);
-  EXPECT_EQ(c.width, 3);
-  EXPECT_EQ(c.height, 3);
-  EXPECT_EQ(c.column, 0);
-  EXPECT_EQ(c.row, 0);
-}
-
-TEST(QtX11Pixels, BlockOffTheScreenIsEmpty) {
-  EXPECT_TRUE(ClipBlock(-5, 0, 5, 1024, 768).Empty());
-  EXPECT_TRUE(ClipBlock(0, -5, 5, 1024, 768).Empty());
-  EXPECT_TRUE(ClipBlock(1024, 0, 5, 1024, 768).Empty());
-  EXPECT_TRUE(ClipBlock(0, 768, 5, 1024, 768).Empty());
-  EXPECT_TRUE(ClipBlock(0, 0, 5, 0, 0).Empty());
-  // One column inside.
-  EXPECT_EQ(ClipBlock(-4, 0, 5, 1024, 768).width, 1);
-  EXPECT_EQ(ClipBlock(1023, 0, 5, 1024, 768).width, 1);
-}
-
-TEST(QtX11Pixels, BlockAtTheEndOfTheCoordinateRangeDoesNotWrap) {
+TEST(QtX11Pixels, BlocksAreClippedToTheScreen) {
   constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
   constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-  EXPECT_TRUE(ClipBlock(kMax - 1, 0, 5, 1024, 768).Empty());
-  EXPECT_TRUE(ClipBlock(0, kMax - 1, 5, 1024, 768).Empty());
-  EXPECT_TRUE(ClipBlock(kMin, kMin, 5, 1024, 768).Empty());
+  const struct {
+    std::int32_t left, top;
+    BlockClip want;  // left, top, width, height, column, row
+  } cases[] = {
+      {100, 200, {100, 200, 5, 5, 0, 0}},
+      {-2, -2, {0, 0, 3, 3, 2, 2}},          // cursor on (0, 0)
+      {1021, 765, {1021, 765, 3, 3, 0, 0}},  // cursor on (1023, 767)
+      {-4, 0, {0, 0, 1, 5, 4, 0}},
+  };
+  for (const auto& c : cases) {
+    const BlockClip got = ClipBlock(c.left, c.top, 5, 1024, 768);
+    EXPECT_EQ(got.left, c.want.left);
+    EXPECT_EQ(got.top, c.want.top);
+    EXPECT_EQ(got.width, c.want.width);
+    EXPECT_EQ(got.height, c.want.height);
+    EXPECT_EQ(got.column, c.want.column);
+    EXPECT_EQ(got.row, c.want.row);
+  }
+  // Off the screen, or at the ends of the coordinate range, nothing is left to request.
+  for (auto [left, top] : {std::pair{-5, 0}, {0, 768}, {1024, 0}, {kMax - 1, 0}, {kMin, kMin}}) {
+    EXPECT_TRUE(ClipBlock(left, top, 5, 1024, 768).Empty()) << left << "," << top;
+  }
 }
 
 }  // namespace

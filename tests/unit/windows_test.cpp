@@ -36,21 +36,6 @@ TEST(Twips, PixelsAtCommonDpis) {
   }
 }
 
-TEST(MainWindowLayout, CellsFormTheGridWithUnevenRows) {
-  const int lefts[] = {195, 480, 765, 1050, 1335};
-  const int tops[] = {75, 345, 630, 900, 1185};
-  for (int i = 0; i < 25; ++i) {
-    const ControlDesc& c = Desc(main_ids::pix0 + i);
-    EXPECT_EQ(c.kind, ControlKind::Cell);
-    EXPECT_EQ(c.index, i);
-    EXPECT_EQ(c.rect.left, lefts[i % 5]) << i;
-    EXPECT_EQ(c.rect.top, tops[i / 5]) << i;
-    EXPECT_EQ(c.rect.width, 240);
-    EXPECT_EQ(c.fill, kSysWindowBackground);
-    EXPECT_EQ(c.border, i == 12 ? kSelectedBorder : kSysWindowText);
-  }
-}
-
 TEST(MainWindowLayout, LabelsButtonAndLinkAsDesigned) {
   EXPECT_EQ(kFrmHueclip.clientWidth, 1695);
   EXPECT_EQ(kFrmHueclip.clientHeight, 3375);

@@ -1,0 +1,322 @@
+// What only Win32 can check of the Windows build: the resources of hueclip.exe read back through
+// the system, the screen context against GetPixel, and a running hueclip.exe meeting a clipboard
+// held by another program and a key sent to its focused button. Prints "PASS name" or
+// "FAIL name: detail" per check, then "N passed, M failed" (scripts/test-windows adds these up).
+// Usage: hueclip_windows_test <path to hueclip.exe>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/win32/resource_ids.h"
+#include "platform/win32/screen.h"
+
+namespace {
+
+int passed = 0, failed = 0;
+
+bool Check(bool ok, const std::string& name, const std::string& detail = {}) {
+  ++(ok ? passed : failed);
+  std::printf("%s %s%s%s\n", ok ? "PASS" : "FAIL", name.c_str(), ok || detail.empty() ? "" : ": ",
+              ok ? "" : detail.c_str());
+  std::fflush(stdout);
+  return ok;
+}
+
+std::string Narrow(const wchar_t* s) {
+  std::string out;
+  for (; *s; ++s) out += *s < 128 ? static_cast<char>(*s) : '?';
+  return out;
+}
+
+// Runs this program's own messages (its windows must paint) until `done` or the timeout.
+template <typename Done>
+bool WaitFor(Done done, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= end) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(20);
+  }
+}
+
+// --- Resources ---------------------------------------------------------------------------------
+
+struct Resource {
+  const unsigned char* data = nullptr;
+  DWORD size = 0;
+};
+
+Resource Load(HMODULE module, LPCWSTR type, int id) {
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), type);
+  if (!found) return {};
+  return {static_cast<const unsigned char*>(LockResource(LoadResource(module, found))),
+          SizeofResource(module, found)};
+}
+
+template <typename T>
+T At(const Resource& r, std::size_t offset) {
+  T v{};
+  if (r.data && offset + sizeof v <= r.size) std::memcpy(&v, r.data + offset, sizeof v);
+  return v;
+}
+
+void ResourceChecks(const wchar_t* exe) {
+  DWORD ignored = 0;
+  std::vector<unsigned char> info(GetFileVersionInfoSizeW(exe, &ignored));
+  if (!Check(!info.empty() &&
+                 GetFileVersionInfoW(exe, 0, static_cast<DWORD>(info.size()), info.data()),
+             "version resource readable"))
+    return;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT len = 0;
+  Check(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &len) &&
+            len >= sizeof *fixed && fixed->dwFileVersionMS == 0x00010001 &&
+            fixed->dwFileVersionLS == 0 && fixed->dwProductVersionMS == 0x00010001 &&
+            fixed->dwProductVersionLS == 0,
+        "file and product version 1.1.0.0");
+  const wchar_t* description = L"Gets the colour details for a pixel selected by mouse cursor";
+  const struct {
+    const wchar_t *key, *value;
+  } strings[] = {
+      {L"ProductName", L"Hueclip"},
+      {L"InternalName", L"Hueclip"},
+      {L"OriginalFilename", L"Hueclip.exe"},
+      {L"FileVersion", L"1.01"},
+      {L"ProductVersion", L"1.01"},
+      {L"FileDescription", description},
+      {L"Comments", description},
+      {L"CompanyName", L"https://www.quorvanelabs.com/"},
+  };
+  for (const auto& s : strings) {
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + s.key;
+    wchar_t* value = nullptr;
+    const bool found =
+        VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &len) && value;
+    Check(found && std::wcscmp(value, s.value) == 0, "version string " + Narrow(s.key),
+          found ? Narrow(value) : "missing");
+  }
+
+  HMODULE module = LoadLibraryExW(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!Check(module != nullptr, "hueclip.exe loads as a resource module")) return;
+  // An icon or cursor group: a 6-byte header with the count at 4, then 14-byte entries with the
+  // width and height at 0 and 1, the bit count at 6, the size in bytes at 8 and the id at 12.
+  const Resource icons = Load(module, RT_GROUP_ICON, HUECLIP_IDI_APP);
+  const Resource image = Load(module, RT_ICON, At<WORD>(icons, 6 + 12));
+  Check(At<WORD>(icons, 4) == 1 && At<BYTE>(icons, 6) == 32 && At<BYTE>(icons, 7) == 32 &&
+            At<WORD>(icons, 12) == 24 && At<DWORD>(icons, 14) == 3240 && image.size == 3240,
+        "the icon is one 32 x 32, 24-bit image of 3240 bytes", std::to_string(image.size));
+  // A cursor image starts with its hot spot.
+  const Resource cursors = Load(module, RT_GROUP_CURSOR, HUECLIP_IDC_HAND_POINTER);
+  const Resource hand = Load(module, RT_CURSOR, At<WORD>(cursors, 6 + 12));
+  Check(hand.size > 4 && At<WORD>(hand, 0) == 4 && At<WORD>(hand, 2) == 0,
+        "the hand pointer's hot spot is (4, 0)");
+  const Resource manifest = Load(module, RT_MANIFEST, 1);
+  const std::string text(reinterpret_cast<const char*>(manifest.data), manifest.size);
+  const auto awareness = text.find("<dpiAwareness");
+  Check(awareness != std::string::npos &&
+            text.find("PerMonitorV2", awareness) < text.find("</dpiAwareness>", awareness),
+        "the manifest declares PerMonitorV2 DPI awareness");
+  FreeLibrary(module);
+}
+
+// --- The screen context ------------------------------------------------------------------------
+
+// A colour whose red, green and blue differ between neighbours and from each other.
+COLORREF PatternColour(int x, int y) { return RGB(10 * x + 3, 200 - 7 * y, 50 + 5 * x + 3 * y); }
+
+constexpr RECT kPattern{200, 150, 220, 170};
+
+// A topmost borderless window over kPattern, painted with PatternColour.
+HWND ShowPattern() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (msg != WM_PAINT) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    for (int y = 0; y < kPattern.bottom - kPattern.top; ++y)
+      for (int x = 0; x < kPattern.right - kPattern.left; ++x)
+        SetPixelV(dc, x, y, PatternColour(x, y));
+    EndPaint(hwnd, &ps);
+    return 0;
+  };
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"HueclipTestPattern";
+  RegisterClassW(&wc);
+  HWND hwnd =
+      CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP,
+                      kPattern.left, kPattern.top, kPattern.right - kPattern.left,
+                      kPattern.bottom - kPattern.top, nullptr, nullptr, wc.hInstance, nullptr);
+  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  WaitFor([] { return false; }, 500);
+  return hwnd;
+}
+
+// Each 5 x 5 block, read as a sampling pass reads it, answers what GetPixel answers on the
+// context's own DC: the pattern where it lies, negative exactly off the virtual screen.
+void ScreenChecks() {
+  HWND pattern = ShowPattern();
+  const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN), vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  const int vr = vx + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+  const int vb = vy + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const struct {
+    const char* name;
+    int left, top;
+  } blocks[] = {{"the pattern", 205, 155},
+                {"the top-left corner", vx - 2, vy - 2},
+                {"the bottom-right corner", vr - 3, vb - 3},
+                {"a point far off screen", -100000, -100000}};
+  hueclip::win32::Screen screen;
+  for (const auto& b : blocks) {
+    auto context = screen.GetWindowDC();
+    const HDC dc = static_cast<hueclip::win32::ScreenContext*>(context.get())->dc();
+    std::string wrong;
+    for (int i = 0; i < 25; ++i) {
+      const int x = b.left + i % 5, y = b.top + i / 5;
+      const std::int32_t got = context->GetPixel(x, y);
+      const POINT p{x, y};
+      const bool ok = got == static_cast<std::int32_t>(::GetPixel(dc, x, y)) &&
+                      (got < 0) == (x < vx || y < vy || x >= vr || y >= vb) &&
+                      (!PtInRect(&kPattern, p) || got == static_cast<std::int32_t>(PatternColour(
+                                                             x - kPattern.left, y - kPattern.top)));
+      if (!ok)
+        wrong +=
+            "(" + std::to_string(x) + "," + std::to_string(y) + ")=" + std::to_string(got) + " ";
+    }
+    Check(wrong.empty(), std::string("screen block at ") + b.name + " reads as GetPixel", wrong);
+  }
+  DestroyWindow(pattern);
+}
+
+// --- A running hueclip.exe ---------------------------------------------------------------------
+
+DWORD pid = 0;
+
+// A window's text, also across processes.
+std::string TextOf(HWND hwnd) {
+  wchar_t text[256] = {};
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                      &copied);
+  return Narrow(text);
+}
+
+// A visible top-level window of hueclip.exe with this title and class.
+HWND FindTopLevel(const std::string& title, const wchar_t* cls, DWORD timeoutMs) {
+  struct Search {
+    const std::string& title;
+    const wchar_t* cls;
+    HWND found;
+  } s{title, cls, nullptr};
+  WaitFor(
+      [&] {
+        EnumWindows(
+            [](HWND hwnd, LPARAM param) -> BOOL {
+              auto* s = reinterpret_cast<Search*>(param);
+              DWORD owner = 0;
+              wchar_t cls[64] = {};
+              GetWindowThreadProcessId(hwnd, &owner);
+              GetClassNameW(hwnd, cls, 64);
+              if (owner == pid && IsWindowVisible(hwnd) && std::wcscmp(cls, s->cls) == 0 &&
+                  TextOf(hwnd) == s->title)
+                s->found = hwnd;
+              return s->found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        return s.found != nullptr;
+      },
+      timeoutMs);
+  return s.found;
+}
+
+// Opens the clipboard, puts `text` on it as CF_UNICODETEXT, and keeps it open.
+bool HoldClipboard(const wchar_t* text) {
+  // EmptyClipboard makes the opening window the owner; without one, setting data fails.
+  HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  if (!OpenClipboard(owner)) return false;
+  EmptyClipboard();
+  const std::size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  std::memcpy(GlobalLock(mem), text, bytes);
+  GlobalUnlock(mem);
+  return SetClipboardData(CF_UNICODETEXT, mem) != nullptr;
+}
+
+std::string ClipboardText() {
+  std::string text;
+  if (!WaitFor([] { return OpenClipboard(nullptr) != FALSE; }, 2000)) return "(cannot open)";
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+    text = Narrow(static_cast<const wchar_t*>(GlobalLock(h)));
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  return text;
+}
+
+void RunningChecks(wchar_t* exe) {
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::wstring command = L"\"" + std::wstring(exe) + L"\"";
+  if (!Check(CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                            &pi) != FALSE,
+             "hueclip.exe starts"))
+    return;
+  pid = pi.dwProcessId;
+  WaitForInputIdle(pi.hProcess, 10000);
+  HWND main = FindTopLevel("Hueclip", L"HueclipWindow", 10000);
+  HWND button = main ? FindWindowExW(main, nullptr, L"Button", nullptr) : nullptr;
+  if (Check(button != nullptr, "the main window appears with its Help/About button")) {
+    // The button has the focus; the window sees its keys first.
+    PostMessageW(button, WM_KEYDOWN, 'F', 1);
+    PostMessageW(button, WM_KEYUP, 'F', 0xC0000001);
+    Check(WaitFor([&] { return TextOf(main) == "-Frozen-"; }, 3000),
+          "F sent to the focused button freezes the picker", TextOf(main));
+
+    // Another program holds the clipboard while C is pressed and a value label is clicked.
+    const wchar_t* held = L"held by another program";
+    if (Check(HoldClipboard(held), "the test holds the clipboard open")) {
+      for (const char* action : {"C", "a click on the Hex value"}) {
+        if (action[0] == 'C') {
+          PostMessageW(main, WM_KEYDOWN, 'C', 1);
+          PostMessageW(main, WM_KEYUP, 'C', 0xC0000001);
+        } else {
+          PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 130));
+          PostMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(60, 130));
+        }
+        HWND box = FindTopLevel("Hueclip", L"#32770", 4000);
+        Check(box != nullptr,
+              std::string(action) + " on a held clipboard shows a message box titled Hueclip");
+        if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
+        WaitFor([&] { return !IsWindow(box); }, 3000);
+        Check(WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT && IsWindow(main),
+              std::string("Hueclip keeps running after ") + action + " on a held clipboard");
+      }
+      CloseClipboard();
+      WaitFor([] { return false; }, 500);
+      Check(ClipboardText() == Narrow(held), "the held clipboard keeps its text", ClipboardText());
+    }
+    PostMessageW(main, WM_CLOSE, 0, 0);
+  }
+  if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    std::printf("usage: hueclip_windows_test <hueclip.exe>\n");
+    return 2;
+  }
+  ResourceChecks(argv[1]);
+  ScreenChecks();
+  RunningChecks(argv[1]);
+  std::printf("%d passed, %d failed\n", passed, failed);
+  return failed == 0 ? 0 : 1;
+}

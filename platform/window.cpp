@@ -19,22 +19,28 @@ void Control::Reset() {
   interval_ = 0;
 }
 
+// A setter that leaves the value as it was tells the native window nothing, so an unchanged
+// readout or cell costs no repaint on a tick.
 void Control::SetCaption(std::string text) {
+  if (text == caption_) return;
   caption_ = std::move(text);
   Changed();
 }
 
 void Control::SetFillColor(Colour colour) {
+  if (colour == fill_) return;
   fill_ = colour;
   Changed();
 }
 
 void Control::SetBorderColor(Colour colour) {
+  if (colour == border_) return;
   border_ = colour;
   Changed();
 }
 
 void Control::SetInterval(int milliseconds) {
+  if (milliseconds == interval_) return;
   interval_ = milliseconds;
   Changed();
 }

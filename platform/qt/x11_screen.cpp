@@ -15,36 +15,53 @@ namespace {
 
 constexpr int kSize = PixelBlockContext::kSize;
 
+// A failed image request (BadMatch when the screen shrank under the cached size) must not
+// reach Xlib's default handler, which ends the program; the request then just yields nothing.
+int IgnoreError(Display*, XErrorEvent*) { return 0; }
+
+XImage* GetImageQuietly(Display* display, Window root, const BlockClip& clip) {
+  // XGetImage waits for its reply, so any error it causes is handled before it returns.
+  const XErrorHandler previous = XSetErrorHandler(IgnoreError);
+  XImage* image = XGetImage(display, root, clip.left, clip.top, static_cast<unsigned>(clip.width),
+                            static_cast<unsigned>(clip.height), AllPlanes, ZPixmap);
+  XSetErrorHandler(previous);
+  return image;
+}
+
 // One sampling pass: each grab is a single XGetImage of the part of the block that lies on
 // the root window. A request that crossed the screen's edge would be answered with BadMatch,
 // so the rectangle is clipped first and nothing is asked when no pixel of it is on the screen.
 class X11ScreenContext final : public PixelBlockContext {
  public:
-  explicit X11ScreenContext(Display* display) : display_(display) {}
+  explicit X11ScreenContext(X11Screen& screen) : screen_(screen) {}
 
  protected:
   void Grab(std::int32_t left, std::int32_t top,
             std::array<std::int32_t, kSize * kSize>& out) override {
     out.fill(-1);
-    if (display_ == nullptr) return;
-    const Window root = DefaultRootWindow(display_);
-    // Asked on every grab: the root window changes size when the screen layout changes.
-    XWindowAttributes root_attributes;
-    if (XGetWindowAttributes(display_, root, &root_attributes) == 0) return;
-    const BlockClip clip =
-        ClipBlock(left, top, kSize, root_attributes.width, root_attributes.height);
+    Display* display = screen_.display();
+    if (display == nullptr) return;
+    BlockClip clip = Clip(left, top);
+    // At the edge of the known screen: the screen may have grown since it was measured.
+    if (clip.width < kSize || clip.height < kSize) {
+      screen_.RefreshRootSize();
+      clip = Clip(left, top);
+    }
     if (clip.Empty()) return;
-
-    XImage* image =
-        XGetImage(display_, root, clip.left, clip.top, static_cast<unsigned>(clip.width),
-                  static_cast<unsigned>(clip.height), AllPlanes, ZPixmap);
-    if (image == nullptr) return;
+    const Window root = DefaultRootWindow(display);
+    XImage* image = GetImageQuietly(display, root, clip);
+    if (image == nullptr) {
+      // The screen shrank: measure it and try once more.
+      screen_.RefreshRootSize();
+      clip = Clip(left, top);
+      if (clip.Empty() || (image = GetImageQuietly(display, root, clip)) == nullptr) return;
+    }
     std::vector<unsigned long> pixels;
     for (int y = 0; y < clip.height; ++y)
       for (int x = 0; x < clip.width; ++x) pixels.push_back(XGetPixel(image, x, y));
     XDestroyImage(image);
 
-    const std::vector<Colour> colours = Convert(pixels, root_attributes);
+    const std::vector<Colour> colours = Convert(display, pixels);
     std::size_t next = 0;
     for (int y = 0; y < clip.height; ++y)
       for (int x = 0; x < clip.width; ++x)
@@ -52,10 +69,13 @@ class X11ScreenContext final : public PixelBlockContext {
   }
 
  private:
-  std::vector<Colour> Convert(const std::vector<unsigned long>& pixels,
-                              const XWindowAttributes& root) {
+  BlockClip Clip(std::int32_t left, std::int32_t top) const {
+    return ClipBlock(left, top, kSize, screen_.RootWidth(), screen_.RootHeight());
+  }
+
+  static std::vector<Colour> Convert(Display* display, const std::vector<unsigned long>& pixels) {
     std::vector<Colour> colours;
-    const Visual* visual = root.visual;
+    const Visual* visual = DefaultVisual(display, DefaultScreen(display));
     if (visual->c_class == TrueColor || visual->c_class == DirectColor) {
       const ChannelMasks masks{visual->red_mask, visual->green_mask, visual->blue_mask};
       for (unsigned long p : pixels) colours.push_back(ColourFromPixel(p, masks));
@@ -64,12 +84,13 @@ class X11ScreenContext final : public PixelBlockContext {
     // A colour-mapped screen: the pixel values index the root window's colour map.
     std::vector<XColor> entries(pixels.size());
     for (std::size_t i = 0; i < pixels.size(); ++i) entries[i].pixel = pixels[i];
-    XQueryColors(display_, root.colormap, entries.data(), static_cast<int>(entries.size()));
+    XQueryColors(display, DefaultColormap(display, DefaultScreen(display)), entries.data(),
+                 static_cast<int>(entries.size()));
     for (const XColor& e : entries) colours.push_back(ColourFromRgb16(e.red, e.green, e.blue));
     return colours;
   }
 
-  Display* display_;
+  X11Screen& screen_;
 };
 
 }  // namespace
@@ -78,6 +99,20 @@ X11Screen::X11Screen(Display* display) : display_(display) {
   if (display_ == nullptr) {
     display_ = XOpenDisplay(nullptr);
     owned_ = display_ != nullptr;
+  }
+  RefreshRootSize();
+}
+
+void X11Screen::RefreshRootSize() {
+  rootWidth_ = rootHeight_ = 0;
+  if (display_ == nullptr) return;
+  Window root = 0;
+  int x = 0, y = 0;
+  unsigned width = 0, height = 0, border = 0, depth = 0;
+  if (XGetGeometry(display_, DefaultRootWindow(display_), &root, &x, &y, &width, &height, &border,
+                   &depth) != 0) {
+    rootWidth_ = static_cast<int>(width);
+    rootHeight_ = static_cast<int>(height);
   }
 }
 
@@ -97,7 +132,7 @@ Point X11Screen::GetCursorPos() {
 }
 
 std::unique_ptr<ScreenContext> X11Screen::GetWindowDC() {
-  return std::make_unique<X11ScreenContext>(display_);
+  return std::make_unique<X11ScreenContext>(*this);
 }
 
 }  // namespace hueclip::qt

@@ -84,6 +84,16 @@ TEST_F(PickerTest, ATickRefreshesTheReadoutsOfTheSelectedCell) {
   EXPECT_EQ(Caption(main_ids::lblLong), "5649426");
 }
 
+TEST_F(PickerTest, AnUnchangedBlockCostsNoRedraw) {
+  Tick();
+  const int redraws = p.toolkit.peers[0].redraws;
+  Tick();
+  EXPECT_EQ(p.toolkit.peers[0].redraws, redraws);
+  p.screen.cursor.x += 1;  // every cell and the position change
+  Tick();
+  EXPECT_EQ(p.toolkit.peers[0].redraws, redraws + 25 + 4);
+}
+
 TEST_F(PickerTest, AFrozenTickChangesNothingAndCallsNothing) {
   p.screen.cursor = {50, 60};
   Tick();

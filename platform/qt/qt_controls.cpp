@@ -9,16 +9,22 @@
 
 namespace hueclip::qt {
 
-CellWidget::CellWidget(const Control& control, QWidget* parent)
-    : QWidget(parent), control_(control) {
+CellGridWidget::CellGridWidget(Colour background, QWidget* parent)
+    : QWidget(parent), background_(background) {
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void CellWidget::paintEvent(QPaintEvent* /*event*/) {
+void CellGridWidget::Add(const Control& cell, const QRect& area) {
+  cells_.emplace_back(&cell, area);
+}
+
+void CellGridWidget::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  const QRect all = rect();
-  painter.fillRect(all, Resolve(control_.BorderColor(), palette()));
-  painter.fillRect(all.adjusted(1, 1, -1, -1), Resolve(control_.FillColor(), palette()));
+  painter.fillRect(rect(), Resolve(background_, palette()));
+  for (const auto& [cell, area] : cells_) {
+    painter.fillRect(area, Resolve(cell->BorderColor(), palette()));
+    painter.fillRect(area.adjusted(1, 1, -1, -1), Resolve(cell->FillColor(), palette()));
+  }
 }
 
 LabelWidget::LabelWidget(const Control& control, std::function<void()> clicked, QWidget* parent)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include <QWidget>
 
@@ -8,17 +10,22 @@
 
 namespace hueclip::qt {
 
-// A cell of the grid: opaque, its interior in the fill colour inside a 1-pixel line in the
-// border colour. Drawn from the control's properties as they stand at each paint.
-class CellWidget final : public QWidget {
+// The cells of a window, painted together: a tick that changes every cell costs one paint and
+// one flush to the X server rather than one of each per cell. Each cell is opaque, its interior
+// in the fill colour inside a 1-pixel line in the border colour, drawn from the control's
+// properties as they stand at each paint; between cells the window's background shows.
+class CellGridWidget final : public QWidget {
  public:
-  CellWidget(const Control& control, QWidget* parent);
+  CellGridWidget(Colour background, QWidget* parent);
+  // `area` is in the grid's own coordinates.
+  void Add(const Control& cell, const QRect& area);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  const Control& control_;
+  Colour background_;
+  std::vector<std::pair<const Control*, QRect>> cells_;
 };
 
 // A label: an opaque rectangle in its back colour with the caption in its fore colour, aligned

@@ -97,11 +97,26 @@ void QtWindowPeer::Build(int dpi) {
   top_->setAutoFillBackground(true);
   top_->setFont(InterfaceFont());
 
+  // The cells share one widget over the rectangle that holds them all.
+  QRect cellsArea;
+  for (std::size_t id = 0; id < window_.ControlCount(); ++id) {
+    const ControlDesc& c = window_.control(id).desc();
+    if (c.kind == ControlKind::Cell) cellsArea |= Place(c.rect, dpi);
+  }
+  CellGridWidget* grid = nullptr;
+  if (!cellsArea.isEmpty()) {
+    grid = new CellGridWidget(desc.back, top_.get());
+    grid->setGeometry(cellsArea);
+  }
+
   widgets_.assign(window_.ControlCount(), nullptr);
   timers_.assign(window_.ControlCount(), nullptr);
   for (std::size_t id = 0; id < window_.ControlCount(); ++id) {
     const Control& control = window_.control(id);
-    if (control.desc().kind == ControlKind::Timer) {
+    if (control.desc().kind == ControlKind::Cell) {
+      grid->Add(control, Place(control.desc().rect, dpi).translated(-cellsArea.topLeft()));
+      widgets_[id] = grid;
+    } else if (control.desc().kind == ControlKind::Timer) {
       auto* timer = new QTimer(top_.get());
       timer->setTimerType(Qt::PreciseTimer);
       QObject::connect(timer, &QTimer::timeout, [this, id] { window_.TimerFired(id); });
@@ -118,9 +133,6 @@ QWidget* QtWindowPeer::MakeControl(const Control& control, int dpi) {
   const std::size_t id = control.id();
   QWidget* widget = nullptr;
   switch (desc.kind) {
-    case ControlKind::Cell:
-      widget = new CellWidget(control, top_.get());
-      break;
     case ControlKind::Label:
       widget = new LabelWidget(
           control, [this, id] { window_.Clicked(id); }, top_.get());
@@ -148,13 +160,13 @@ QWidget* QtWindowPeer::MakeControl(const Control& control, int dpi) {
       widget = box;
       break;
     }
+    case ControlKind::Cell:
     case ControlKind::Timer:
-      return nullptr;
+      return nullptr;  // built by Build
   }
   if (desc.font != nullptr) widget->setFont(ControlFont(*desc.font));
   // Only controls in the tab order take the keyboard focus.
-  if (desc.tabIndex < 0 || desc.kind == ControlKind::Label || desc.kind == ControlKind::Cell)
-    widget->setFocusPolicy(Qt::NoFocus);
+  if (desc.tabIndex < 0 || desc.kind == ControlKind::Label) widget->setFocusPolicy(Qt::NoFocus);
   widget->setGeometry(Place(desc.rect, dpi));
   return widget;
 }

@@ -3,6 +3,7 @@
 // and after. Prints one JSON object.
 #include <X11/Xlib.h>
 #include <malloc.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,7 +38,7 @@ struct Snapshot {
 
 Snapshot Take(Display* display) {
   return {StatusKb("VmRSS:"), static_cast<long>(mallinfo2().uordblks),
-          hueclip::bench::OwnXResources(display)};
+          hueclip::bench::XResourcesOf(display, getpid())};
 }
 
 void Print(const char* name, const Snapshot& s) {

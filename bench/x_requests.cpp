@@ -91,18 +91,25 @@ std::map<std::string, long> RecordRequests(Display* display, const std::function
   return tally.byName;
 }
 
-std::map<std::string, long> OwnXResources(Display* display) {
-  std::map<std::string, long> out;
-  XResClientIdSpec spec{None, XRES_CLIENT_ID_PID_MASK};
+std::vector<XID> ClientsOf(Display* display, long pid) {
+  XResClientIdSpec everyClient{None, XRES_CLIENT_ID_PID_MASK};
   long n = 0;
   XResClientIdValue* ids = nullptr;
-  if (XResQueryClientIds(display, 1, &spec, &n, &ids) != Success) return out;
+  std::vector<XID> out;
+  if (XResQueryClientIds(display, 1, &everyClient, &n, &ids) != Success) return out;
+  for (long i = 0; i < n; ++i)
+    if (XResGetClientPid(&ids[i]) == pid) out.push_back(ids[i].spec.client);
+  XResClientIdsDestroy(n, ids);
+  return out;
+}
+
+std::map<std::string, long> XResourcesOf(Display* display, long pid) {
+  std::map<std::string, long> out;
   long total = 0;
-  for (long i = 0; i < n; ++i) {
-    if (XResGetClientPid(&ids[i]) != getpid()) continue;
+  for (XID client : ClientsOf(display, pid)) {
     int count = 0;
     XResType* types = nullptr;
-    if (!XResQueryClientResources(display, ids[i].spec.client, &count, &types)) continue;
+    if (!XResQueryClientResources(display, client, &count, &types)) continue;
     for (int t = 0; t < count; ++t) {
       char* name = XGetAtomName(display, types[t].resource_type);
       out[name ? name : "?"] += types[t].count;
@@ -111,7 +118,6 @@ std::map<std::string, long> OwnXResources(Display* display) {
     }
     XFree(types);
   }
-  XResClientIdsDestroy(n, ids);
   out["total"] = total;
   return out;
 }

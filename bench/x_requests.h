@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace hueclip::bench {
 
@@ -13,8 +14,11 @@ namespace hueclip::bench {
 // the server has no RECORD.
 std::map<std::string, long> RecordRequests(Display* display, const std::function<void()>& work);
 
-// The X server resources held by every client of this process, by type, and their total under
+// The X clients (connections) of process `pid`, as the server knows them through X-Resource.
+std::vector<XID> ClientsOf(Display* display, long pid);
+
+// The X server resources held by every client of process `pid`, by type, and their total under
 // "total".
-std::map<std::string, long> OwnXResources(Display* display);
+std::map<std::string, long> XResourcesOf(Display* display, long pid);
 
 }  // namespace hueclip::bench

@@ -23,6 +23,8 @@
 #include <thread>
 #include <vector>
 
+#include "bench/x_requests.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -277,39 +279,13 @@ void CmdKey(Display* d, long pid, const char* key) {
 }
 
 // The XID bases of every X client of process `pid`.
-std::vector<XID> ClientsOf(Display* d, long pid) {
-  XResClientIdSpec spec{None, XRES_CLIENT_ID_PID_MASK};
-  long n = 0;
-  XResClientIdValue* ids = nullptr;
-  std::vector<XID> out;
-  if (XResQueryClientIds(d, 1, &spec, &n, &ids) != Success) Die("XRes is missing");
-  for (long i = 0; i < n; ++i)
-    if (XResGetClientPid(&ids[i]) == pid) out.push_back(ids[i].spec.client);
-  XResClientIdsDestroy(n, ids);
-  return out;
-}
-
 void CmdXres(Display* d, long pid) {
-  const auto clients = ClientsOf(d, pid);
-  std::map<std::string, long> counts;
-  long total = 0;
-  unsigned long pixmapBytes = 0;
-  for (XID c : clients) {
-    int n = 0;
-    XResType* types = nullptr;
-    if (XResQueryClientResources(d, c, &n, &types) == 0) continue;
-    for (int i = 0; i < n; ++i) {
-      char* name = XGetAtomName(d, types[i].resource_type);
-      counts[name ? name : "?"] += types[i].count;
-      total += types[i].count;
-      if (name) XFree(name);
-    }
-    XFree(types);
-    unsigned long bytes = 0;
-    if (XResQueryClientPixmapBytes(d, c, &bytes)) pixmapBytes += bytes;
+  for (const auto& [name, count] : hueclip::bench::XResourcesOf(d, pid)) {
+    if (name == "total")
+      std::printf("resources %ld\n", count);
+    else
+      std::printf("type %s %ld\n", name.c_str(), count);
   }
-  std::printf("clients %zu\nresources %ld\npixmap_bytes %lu\n", clients.size(), total, pixmapBytes);
-  for (const auto& [name, count] : counts) std::printf("type %s %ld\n", name.c_str(), count);
 }
 
 long g_requests = 0;
@@ -327,7 +303,7 @@ void OnRecord(XPointer, XRecordInterceptData* data) {
 void CmdRequests(Display* d, long pid, double seconds) {
   int major, minor;
   if (!XRecordQueryVersion(d, &major, &minor)) Die("the RECORD extension is missing");
-  auto clients = ClientsOf(d, pid);
+  auto clients = hueclip::bench::ClientsOf(d, pid);
   if (clients.empty()) Die("that process has no X client");
   XRecordRange* range = XRecordAllocRange();
   range->core_requests.first = 1;

@@ -1,44 +1,29 @@
 #include "platform/qt/qt_controls.h"
 
-#include <utility>
-
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 
 #include "platform/qt/qt_colours.h"
+#include "resources/hand.xpm"
 
 namespace hueclip::qt {
+namespace {
 
-CellGridWidget::CellGridWidget(Colour background, QWidget* parent)
-    : QWidget(parent), background_(background) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
+// A cell: opaque, its interior in the fill colour inside a 1-pixel line in the border colour.
+void PaintCell(QPainter& painter, const Control& cell, const QRect& area, const QPalette& palette) {
+  painter.fillRect(area, Resolve(cell.BorderColor(), palette));
+  painter.fillRect(area.adjusted(1, 1, -1, -1), Resolve(cell.FillColor(), palette));
 }
 
-void CellGridWidget::Add(const Control& cell, const QRect& area) {
-  cells_.emplace_back(&cell, area);
-}
-
-void CellGridWidget::paintEvent(QPaintEvent* /*event*/) {
-  QPainter painter(this);
-  painter.fillRect(rect(), Resolve(background_, palette()));
-  for (const auto& [cell, area] : cells_) {
-    painter.fillRect(area, Resolve(cell->BorderColor(), palette()));
-    painter.fillRect(area.adjusted(1, 1, -1, -1), Resolve(cell->FillColor(), palette()));
-  }
-}
-
-LabelWidget::LabelWidget(const Control& control, std::function<void()> clicked, QWidget* parent)
-    : QWidget(parent), control_(control), clicked_(std::move(clicked)) {
-  setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void LabelWidget::paintEvent(QPaintEvent* /*event*/) {
-  const ControlDesc& desc = control_.desc();
-  QPainter painter(this);
-  QRect area = rect();
-  painter.fillRect(area, Resolve(desc.back, palette()));
+// A label: an opaque rectangle in its back colour with the caption in its fore colour, aligned
+// as described, optionally inside a flat 1-pixel line. Its size never follows the text.
+void PaintLabel(QPainter& painter, const Control& label, QRect area, const QPalette& palette) {
+  const ControlDesc& desc = label.desc();
+  painter.fillRect(area, Resolve(desc.back, palette));
   if (desc.bordered) {
-    painter.setPen(Resolve(kSysWindowText, palette()));
+    painter.setPen(Resolve(kSysWindowText, palette));
     painter.drawRect(area.adjusted(0, 0, -1, -1));
     area.adjust(1, 1, -1, -1);
   }
@@ -54,19 +39,82 @@ void LabelWidget::paintEvent(QPaintEvent* /*event*/) {
       flags |= Qt::AlignHCenter;
       break;
   }
-  painter.setPen(Resolve(desc.fore, palette()));
-  painter.drawText(area, flags, QString::fromStdString(control_.Caption()));
+  painter.setPen(Resolve(desc.fore, palette));
+  painter.drawText(area, flags, QString::fromStdString(label.Caption()));
 }
 
-void LabelWidget::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton) pressed_ = true;
+}  // namespace
+
+FormWidget::FormWidget(const Window& window, QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags), window_(window), hand_(QPixmap(hand_xpm), 4, 0) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);  // for the pointer over the labels
 }
 
-void LabelWidget::mouseReleaseEvent(QMouseEvent* event) {
+void FormWidget::AddWindowless(std::size_t control, const QRect& area) {
+  windowless_.emplace_back(control, area);
+}
+
+QRect FormWidget::AreaOf(std::size_t control) const {
+  for (const auto& [id, area] : windowless_)
+    if (id == control) return area;
+  return {};
+}
+
+void FormWidget::Repaint(std::size_t control) {
+  // Each call covers all earlier ones, so the dirty region stays a single rectangle.
+  pending_ |= AreaOf(control);
+  update(pending_);
+}
+
+bool FormWidget::event(QEvent* event) {
+  if (event->type() == QEvent::UpdateRequest) pending_ = QRect();
+  return QWidget::event(event);
+}
+
+void FormWidget::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  const QPalette& colours = palette();
+  painter.fillRect(event->rect(), Resolve(window_.desc().back, colours));
+  for (const auto& [id, area] : windowless_) {
+    if (!event->region().intersects(area)) continue;
+    const Control& control = window_.control(id);
+    if (control.desc().kind == ControlKind::Cell)
+      PaintCell(painter, control, area, colours);
+    else
+      PaintLabel(painter, control, area, colours);
+  }
+}
+
+std::size_t FormWidget::LabelAt(const QPoint& point) const {
+  for (const auto& [id, area] : windowless_)
+    if (area.contains(point) && window_.control(id).desc().kind == ControlKind::Label) return id;
+  return kNone;
+}
+
+void FormWidget::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) pressed_ = LabelAt(event->position().toPoint());
+}
+
+void FormWidget::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  const bool click = pressed_ && rect().contains(event->position().toPoint());
-  pressed_ = false;
-  if (click) clicked_();
+  const std::size_t pressed = pressed_;
+  pressed_ = kNone;
+  if (pressed != kNone && LabelAt(event->position().toPoint()) == pressed && clicked)
+    clicked(pressed);
+}
+
+void FormWidget::mouseMoveEvent(QMouseEvent* event) {
+  const std::size_t over = LabelAt(event->position().toPoint());
+  if (over != kNone && window_.control(over).desc().pointer == Pointer::Hand)
+    setCursor(hand_);
+  else
+    unsetCursor();
+}
+
+void FormWidget::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (event->isAccepted() && closed) closed();
 }
 
 }  // namespace hueclip::qt

@@ -1,49 +1,53 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <utility>
 #include <vector>
 
+#include <QCursor>
+#include <QRect>
 #include <QWidget>
 
 #include "platform/window.h"
 
 namespace hueclip::qt {
 
-// The cells of a window, painted together: a tick that changes every cell costs one paint and
-// one flush to the X server rather than one of each per cell. Each cell is opaque, its interior
-// in the fill colour inside a 1-pixel line in the border colour, drawn from the control's
-// properties as they stand at each paint; between cells the window's background shows.
-class CellGridWidget final : public QWidget {
+// The top-level widget of a window. Labels and cells have no widget of their own: as the
+// lightweight controls they are, the window paints them itself from their properties as they
+// stand at each paint, so a tick that changes the cells and the readouts costs one paint and one
+// flush to the X server. Push buttons and text boxes are real child widgets on top.
+class FormWidget final : public QWidget {
  public:
-  CellGridWidget(Colour background, QWidget* parent);
-  // `area` is in the grid's own coordinates.
-  void Add(const Control& cell, const QRect& area);
+  FormWidget(const Window& window, QWidget* parent, Qt::WindowFlags flags);
+
+  // Places a label or a cell at `area`, in client coordinates.
+  void AddWindowless(std::size_t control, const QRect& area);
+  // Repaints the control, together with everything marked since the last paint, as one
+  // rectangle: Qt's dirty region then stays a single rectangle to flush.
+  void Repaint(std::size_t control);
+
+  std::function<void(std::size_t control)> clicked;  // a left press and release on one label
+  std::function<void()> closed;                      // the user closed the window
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  Colour background_;
-  std::vector<std::pair<const Control*, QRect>> cells_;
-};
-
-// A label: an opaque rectangle in its back colour with the caption in its fore colour, aligned
-// as described, optionally inside a flat 1-pixel line. Its size never follows the text. A left
-// button press and release inside it is a click.
-class LabelWidget final : public QWidget {
- public:
-  LabelWidget(const Control& control, std::function<void()> clicked, QWidget* parent);
-
- protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
-  const Control& control_;
-  std::function<void()> clicked_;
-  bool pressed_ = false;
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::size_t LabelAt(const QPoint& point) const;
+  QRect AreaOf(std::size_t control) const;
+
+  const Window& window_;
+  std::vector<std::pair<std::size_t, QRect>> windowless_;  // in painting order
+  QRect pending_;
+  std::size_t pressed_ = kNone;
+  QCursor hand_;
 };
 
 }  // namespace hueclip::qt

@@ -15,7 +15,6 @@
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/qt_key_preview.h"
 #include "platform/twips.h"
-#include "resources/hand.xpm"
 #include "resources/hueclip.xpm"
 
 namespace hueclip::qt {
@@ -62,11 +61,6 @@ QRect Place(const TwipsRect& twips, int dpi) {
 
 }  // namespace
 
-void TopLevelWidget::closeEvent(QCloseEvent* event) {
-  QWidget::closeEvent(event);
-  if (event->isAccepted() && closed) closed();
-}
-
 QtWindowPeer::QtWindowPeer(Window& window, QWidget* parent, int dpi) : window_(window) {
   const WindowDesc& desc = window.desc();
   // Title bar with the window menu and the close button only.
@@ -74,7 +68,8 @@ QtWindowPeer::QtWindowPeer(Window& window, QWidget* parent, int dpi) : window_(w
                           Qt::WindowCloseButtonHint;
   // A window without a task-bar button of its own is a dialog of the program's main window.
   flags |= desc.taskbarButton ? Qt::Window : Qt::Dialog;
-  top_ = std::make_unique<TopLevelWidget>(desc.taskbarButton ? nullptr : parent, flags);
+  top_ = std::make_unique<FormWidget>(window, desc.taskbarButton ? nullptr : parent, flags);
+  top_->clicked = [this](std::size_t id) { window_.Clicked(id); };
   Build(dpi);
   keyPreview_ = std::make_unique<KeyPreview>(window_, *top_);
 }
@@ -94,29 +89,18 @@ void QtWindowPeer::Build(int dpi) {
   QPalette palette = top_->palette();
   palette.setColor(QPalette::Window, Resolve(desc.back, palette));
   top_->setPalette(palette);
-  top_->setAutoFillBackground(true);
   top_->setFont(InterfaceFont());
-
-  // The cells share one widget over the rectangle that holds them all.
-  QRect cellsArea;
-  for (std::size_t id = 0; id < window_.ControlCount(); ++id) {
-    const ControlDesc& c = window_.control(id).desc();
-    if (c.kind == ControlKind::Cell) cellsArea |= Place(c.rect, dpi);
-  }
-  CellGridWidget* grid = nullptr;
-  if (!cellsArea.isEmpty()) {
-    grid = new CellGridWidget(desc.back, top_.get());
-    grid->setGeometry(cellsArea);
-  }
 
   widgets_.assign(window_.ControlCount(), nullptr);
   timers_.assign(window_.ControlCount(), nullptr);
   for (std::size_t id = 0; id < window_.ControlCount(); ++id) {
     const Control& control = window_.control(id);
-    if (control.desc().kind == ControlKind::Cell) {
-      grid->Add(control, Place(control.desc().rect, dpi).translated(-cellsArea.topLeft()));
-      widgets_[id] = grid;
-    } else if (control.desc().kind == ControlKind::Timer) {
+    const ControlKind kind = control.desc().kind;
+    if (kind == ControlKind::Cell || kind == ControlKind::Label) {
+      top_->AddWindowless(id, Place(control.desc().rect, dpi));
+      continue;
+    }
+    if (kind == ControlKind::Timer) {
       auto* timer = new QTimer(top_.get());
       timer->setTimerType(Qt::PreciseTimer);
       QObject::connect(timer, &QTimer::timeout, [this, id] { window_.TimerFired(id); });
@@ -133,11 +117,6 @@ QWidget* QtWindowPeer::MakeControl(const Control& control, int dpi) {
   const std::size_t id = control.id();
   QWidget* widget = nullptr;
   switch (desc.kind) {
-    case ControlKind::Label:
-      widget = new LabelWidget(
-          control, [this, id] { window_.Clicked(id); }, top_.get());
-      if (desc.pointer == Pointer::Hand) widget->setCursor(QCursor(QPixmap(hand_xpm), 4, 0));
-      break;
     case ControlKind::Button: {
       auto* button = new QPushButton(top_.get());
       QObject::connect(button, &QPushButton::clicked, [this, id] { window_.Clicked(id); });
@@ -160,13 +139,14 @@ QWidget* QtWindowPeer::MakeControl(const Control& control, int dpi) {
       widget = box;
       break;
     }
+    case ControlKind::Label:
     case ControlKind::Cell:
     case ControlKind::Timer:
-      return nullptr;  // built by Build
+      return nullptr;  // painted by the window, or not visible
   }
   if (desc.font != nullptr) widget->setFont(ControlFont(*desc.font));
   // Only controls in the tab order take the keyboard focus.
-  if (desc.tabIndex < 0 || desc.kind == ControlKind::Label) widget->setFocusPolicy(Qt::NoFocus);
+  if (desc.tabIndex < 0) widget->setFocusPolicy(Qt::NoFocus);
   widget->setGeometry(Place(desc.rect, dpi));
   return widget;
 }
@@ -198,7 +178,7 @@ void QtWindowPeer::ControlChanged(std::size_t id) {
       break;
     }
     default:
-      widget->update();
+      top_->Repaint(id);
       break;
   }
 }

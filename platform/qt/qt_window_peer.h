@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -12,21 +11,12 @@ class QTimer;
 
 namespace hueclip::qt {
 
+class FormWidget;
 class KeyPreview;
 
-// The top-level widget of a window; tells its peer when the user closes it.
-class TopLevelWidget final : public QWidget {
- public:
-  TopLevelWidget(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {}
-  std::function<void()> closed;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-};
-
-// The native window of one Window: a top-level widget with one child widget per visible control
-// and a QTimer per timer, placed once from the description's twips at the screen's DPI and never
-// laid out again.
+// The native window of one Window: a top-level widget that paints the labels and cells itself,
+// a child widget per button and text box, and a QTimer per timer, placed once from the
+// description's twips at the screen's DPI and never laid out again.
 class QtWindowPeer final : public WindowPeer {
  public:
   // `parent` is the window that a window without a task-bar button of its own belongs to.
@@ -44,9 +34,9 @@ class QtWindowPeer final : public WindowPeer {
   QWidget* MakeControl(const Control& control, int dpi);
 
   Window& window_;
-  std::unique_ptr<TopLevelWidget> top_;
+  std::unique_ptr<FormWidget> top_;
   std::unique_ptr<KeyPreview> keyPreview_;
-  std::vector<QWidget*> widgets_;  // by control id; null for timers; owned by top_
+  std::vector<QWidget*> widgets_;  // by control id: buttons and text boxes; owned by top_
   std::vector<QTimer*> timers_;    // by control id; null for the rest; owned by top_
 };
 

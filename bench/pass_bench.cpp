@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/one_pass.h"
 #include "bench/x_requests.h"
 #include "platform/pixel_block.h"
 #include "platform/qt/x11_pixels.h"
@@ -24,20 +25,11 @@ Display* g_display = nullptr;
 std::map<std::string, long> g_byRequest;  // requests of kRecordedPasses passes
 constexpr int kRecordedPasses = 100;
 
-std::int32_t OnePass(hueclip::Screen& screen) {
-  std::int32_t sum = 0;
-  auto context = screen.GetWindowDC();
-  const hueclip::Point p = screen.GetCursorPos();
-  for (int i = 0; i < 25; ++i) sum += context->GetPixel(p.x + i % 5 - 2, p.y + i / 5 - 2);
-  context.reset();
-  return sum;
-}
-
 void BM_SamplingPass(benchmark::State& state) {
   hueclip::qt::X11Screen screen(g_display);
-  OnePass(screen);
+  hueclip::bench::OnePass(screen);
   const unsigned long before = NextRequest(g_display);
-  for (auto _ : state) benchmark::DoNotOptimize(OnePass(screen));
+  for (auto _ : state) benchmark::DoNotOptimize(hueclip::bench::OnePass(screen));
   const unsigned long sent = NextRequest(g_display) - before;
   state.counters["x_requests"] =
       static_cast<double>(sent) / static_cast<double>(state.iterations());
@@ -105,9 +97,9 @@ class OneRequestScreen final : public hueclip::Screen {
 
 void BM_SamplingPass_OneRequestReference(benchmark::State& state) {
   OneRequestScreen screen(g_display);
-  OnePass(screen);
+  hueclip::bench::OnePass(screen);
   const unsigned long before = NextRequest(g_display);
-  for (auto _ : state) benchmark::DoNotOptimize(OnePass(screen));
+  for (auto _ : state) benchmark::DoNotOptimize(hueclip::bench::OnePass(screen));
   state.counters["x_requests"] = static_cast<double>(NextRequest(g_display) - before) /
                                  static_cast<double>(state.iterations());
 }
@@ -123,9 +115,10 @@ int main(int argc, char** argv) {
   }
   {
     hueclip::qt::X11Screen screen(g_display);
-    OnePass(screen);
+    hueclip::bench::OnePass(screen);
     g_byRequest = hueclip::bench::RecordRequests(g_display, [&] {
-      for (int i = 0; i < kRecordedPasses; ++i) benchmark::DoNotOptimize(OnePass(screen));
+      for (int i = 0; i < kRecordedPasses; ++i)
+        benchmark::DoNotOptimize(hueclip::bench::OnePass(screen));
     });
   }
   benchmark::Initialize(&argc, argv);

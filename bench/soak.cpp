@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 
+#include "bench/one_pass.h"
 #include "bench/x_requests.h"
 #include "platform/qt/x11_screen.h"
 
@@ -52,14 +53,6 @@ void Print(const char* name, const Snapshot& s) {
   std::printf("}}");
 }
 
-std::int32_t OnePass(hueclip::Screen& screen) {
-  std::int32_t sum = 0;
-  auto context = screen.GetWindowDC();
-  const hueclip::Point p = screen.GetCursorPos();
-  for (int i = 0; i < 25; ++i) sum += context->GetPixel(p.x + i % 5 - 2, p.y + i / 5 - 2);
-  return sum;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -71,9 +64,10 @@ int main(int argc, char** argv) {
   }
   hueclip::qt::X11Screen screen(display);
   volatile std::int32_t sink = 0;
-  for (int i = 0; i < 100; ++i) sink = sink + OnePass(screen);  // warm the allocator and Xlib
+  for (int i = 0; i < 100; ++i)
+    sink = sink + hueclip::bench::OnePass(screen);  // warm the allocator and Xlib
   const Snapshot before = Take(display);
-  for (long i = 0; i < passes; ++i) sink = sink + OnePass(screen);
+  for (long i = 0; i < passes; ++i) sink = sink + hueclip::bench::OnePass(screen);
   const Snapshot after = Take(display);
   std::printf("{\n  \"passes\": %ld,\n", passes);
   Print("before", before);

@@ -11,20 +11,13 @@
 #include <numeric>
 #include <vector>
 
+#include "bench/one_pass.h"
 #include "platform/win32/screen.h"
 
 // psapi.h needs windows.h first.
 #include <psapi.h>
 
 namespace {
-
-std::int32_t OnePass(hueclip::Screen& screen) {
-  std::int32_t sum = 0;
-  auto context = screen.GetWindowDC();
-  const hueclip::Point p = screen.GetCursorPos();
-  for (int i = 0; i < 25; ++i) sum += context->GetPixel(p.x + i % 5 - 2, p.y + i / 5 - 2);
-  return sum;
-}
 
 struct Snapshot {
   DWORD gdi, user;
@@ -55,10 +48,10 @@ int wmain(int argc, wchar_t** argv) {
   const long n = argc > 2 ? std::wcstol(argv[2], nullptr, 10) : (soak ? 36000 : 10000);
   hueclip::win32::Screen screen;
   volatile std::int32_t sink = 0;
-  for (int i = 0; i < 100; ++i) sink = sink + OnePass(screen);  // warm up
+  for (int i = 0; i < 100; ++i) sink = sink + hueclip::bench::OnePass(screen);  // warm up
   if (soak) {
     const Snapshot before = Take();
-    for (long i = 0; i < n; ++i) sink = sink + OnePass(screen);
+    for (long i = 0; i < n; ++i) sink = sink + hueclip::bench::OnePass(screen);
     const Snapshot after = Take();
     std::printf("{\"passes\": %ld, ", n);
     Print("before", before);
@@ -72,7 +65,7 @@ int wmain(int argc, wchar_t** argv) {
   std::vector<double> us(static_cast<std::size_t>(n));
   for (auto& u : us) {
     QueryPerformanceCounter(&t0);
-    sink = sink + OnePass(screen);
+    sink = sink + hueclip::bench::OnePass(screen);
     QueryPerformanceCounter(&t1);
     u = 1e6 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(freq.QuadPart);
   }

@@ -97,8 +97,10 @@ std::vector<XID> ClientsOf(Display* display, long pid) {
   XResClientIdValue* ids = nullptr;
   std::vector<XID> out;
   if (XResQueryClientIds(display, 1, &everyClient, &n, &ids) != Success) return out;
-  for (long i = 0; i < n; ++i)
-    if (XResGetClientPid(&ids[i]) == pid) out.push_back(ids[i].spec.client);
+  for (long i = 0; i < n; ++i) {
+    const auto& [client, length, value] = ids[i];
+    if (XResGetClientPid(&ids[i]) == pid) out.push_back(client.client);
+  }
   XResClientIdsDestroy(n, ids);
   return out;
 }

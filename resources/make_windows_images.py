@@ -42,9 +42,9 @@ def read_xpm(path):
     hotspot = (int(header[4]), int(header[5])) if len(header) >= 6 else None
     colours = {}
     for line in strings[1:1 + ncolours]:
-        key, spec = line[:cpp], line[cpp:].split()
+        key, colour_def = line[:cpp], line[cpp:].split()
         try:
-            value = spec[spec.index("c") + 1]
+            value = colour_def[colour_def.index("c") + 1]
         except (ValueError, IndexError):
             sys.exit(f"{path}: colour line without a 'c' colour: {line!r}")
         if value.lower() == "none":

@@ -46,6 +46,17 @@ void OnRecord(XPointer closure, XRecordInterceptData* data) {
 
 }  // namespace
 
+XRecordRange* EveryRequest() {
+  XRecordRange* range = XRecordAllocRange();
+  range->core_requests.first = 1;
+  range->core_requests.last = 127;
+  range->ext_requests.ext_major.first = 128;
+  range->ext_requests.ext_major.last = 255;
+  range->ext_requests.ext_minor.first = 0;
+  range->ext_requests.ext_minor.last = 0xffff;
+  return range;
+}
+
 std::map<std::string, long> RecordRequests(Display* display, const std::function<void()>& work) {
   int major = 0, minor = 0;
   Display* control = XOpenDisplay(DisplayString(display));
@@ -61,12 +72,7 @@ std::map<std::string, long> RecordRequests(Display* display, const std::function
   const GC gc = XCreateGC(display, DefaultRootWindow(display), 0, nullptr);
   XSync(display, False);
   XRecordClientSpec client = XGContextFromGC(gc);
-  XRecordRange* range = XRecordAllocRange();
-  range->core_requests.first = 1;
-  range->core_requests.last = 127;
-  range->ext_requests.ext_major.first = 128;
-  range->ext_requests.ext_major.last = 255;
-  range->ext_requests.ext_minor.last = 0xffff;
+  XRecordRange* range = EveryRequest();
   const XRecordContext ctx = XRecordCreateContext(control, 0, &client, 1, &range, 1);
   XFree(range);
   XSync(control, False);

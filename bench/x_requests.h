@@ -1,6 +1,7 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <X11/extensions/record.h>
 
 #include <functional>
 #include <map>
@@ -13,6 +14,9 @@ namespace hueclip::bench {
 // "QueryPointer", ...), counted by the server itself through the RECORD extension. Empty when
 // the server has no RECORD.
 std::map<std::string, long> RecordRequests(Display* display, const std::function<void()>& work);
+
+// A RECORD range over every request, core and extension; free it with XFree.
+XRecordRange* EveryRequest();
 
 // The X clients (connections) of process `pid`, as the server knows them through X-Resource.
 std::vector<XID> ClientsOf(Display* display, long pid);

@@ -305,13 +305,7 @@ void CmdRequests(Display* d, long pid, double seconds) {
   if (!XRecordQueryVersion(d, &major, &minor)) Die("the RECORD extension is missing");
   auto clients = hueclip::bench::ClientsOf(d, pid);
   if (clients.empty()) Die("that process has no X client");
-  XRecordRange* range = XRecordAllocRange();
-  range->core_requests.first = 1;
-  range->core_requests.last = 127;
-  range->ext_requests.ext_major.first = 128;
-  range->ext_requests.ext_major.last = 255;
-  range->ext_requests.ext_minor.first = 0;
-  range->ext_requests.ext_minor.last = 0xffff;
+  XRecordRange* range = hueclip::bench::EveryRequest();
   const XRecordContext ctx =
       XRecordCreateContext(d, 0, clients.data(), static_cast<int>(clients.size()), &range, 1);
   XFree(range);

@@ -274,13 +274,6 @@ void XDriver::Click(int x, int y) {
   Button(false);
 }
 
-void XDriver::Drag(int x0, int y0, int x1, int y1) {
-  MovePointer(x0, y0);
-  Button(true);
-  for (int i = 1; i <= 10; ++i) MovePointer(x0 + (x1 - x0) * i / 10, y0 + (y1 - y0) * i / 10);
-  Button(false);
-}
-
 void XDriver::Key(unsigned long keysym, const std::vector<unsigned long>& modifiers) {
   auto send = [&](unsigned long sym, bool down) {
     XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, sym), down, CurrentTime);

@@ -73,7 +73,6 @@ class XDriver {
 
   void MovePointer(int x, int y);
   void Click(int x, int y);
-  void Drag(int x0, int y0, int x1, int y1);
   // Presses and releases the key of keysym while the modifier keys are held.
   void Key(unsigned long keysym, const std::vector<unsigned long>& modifiers = {});
 

@@ -19,6 +19,7 @@ void Picker::Form_Load() {
 void Picker::Timer1_Timer() {
   if (Frozen) return;
   const auto context = services_->screen.GetWindowDC();
+  if (!context) return;
   CursorPos = services_->screen.GetCursorPos();
   // Row-major: cell i shows the pixel at (x + i mod 5 - 2, y + i div 5 - 2).
   for (int i = 0; i < kCellCount; ++i) {

@@ -29,6 +29,9 @@ class Screen {
   virtual ~Screen() = default;
   // The cursor position in physical screen pixels, origin at the primary screen's top-left.
   virtual Point GetCursorPos() = 0;
+  // The screen's pixels for one pass, or null while the screen cannot be read at all (access
+  // not granted yet, or refused): the pass then leaves the window as it is, rather than
+  // showing a position and colours that were never read.
   virtual std::unique_ptr<ScreenContext> GetWindowDC() = 0;
 };
 

@@ -48,6 +48,7 @@ Point FakeScreen::GetCursorPos() {
 }
 
 std::unique_ptr<ScreenContext> FakeScreen::GetWindowDC() {
+  if (!readable) return nullptr;
   ++contextsTaken;
   return std::make_unique<FakeContext>(*this);
 }

@@ -18,6 +18,7 @@ class FakeScreen final : public Screen {
  public:
   int width = 640, height = 480;
   Point cursor{320, 240};
+  bool readable = true;  // false: no context, as while access to the screen is not granted
   std::function<Colour(std::int32_t, std::int32_t)> pixel = &Pattern;
 
   int cursorReads = 0, contextsTaken = 0, contextsGiven = 0;

@@ -94,6 +94,20 @@ TEST_F(PickerTest, AnUnchangedBlockCostsNoRedraw) {
   EXPECT_EQ(p.toolkit.peers[0].redraws, redraws + 25 + 4);
 }
 
+TEST_F(PickerTest, AScreenThatCannotBeReadLeavesTheWindowAsItIs) {
+  p.screen.readable = false;
+  Tick();
+  EXPECT_EQ(Caption(main_ids::lblPos), "lblPos");
+  EXPECT_EQ(Fill(0), kSysWindowBackground);
+  EXPECT_EQ(p.screen.cursorReads, 0);
+  // Once access is granted, the next tick samples as usual.
+  p.screen.readable = true;
+  p.screen.cursor = {50, 60};
+  Tick();
+  EXPECT_EQ(Caption(main_ids::lblPos), "50, 60");
+  EXPECT_EQ(Fill(12), fake::FakeScreen::Pattern(50, 60));
+}
+
 TEST_F(PickerTest, AFrozenTickChangesNothingAndCallsNothing) {
   p.screen.cursor = {50, 60};
   Tick();

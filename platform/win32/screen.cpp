@@ -51,9 +51,11 @@ void ScreenContext::Grab(std::int32_t left, std::int32_t top,
 
   const int dx0 = static_cast<int>(x0 - left), dy0 = static_cast<int>(y0 - top);
   const int w = static_cast<int>(x1 - x0), h = static_cast<int>(y1 - y0);
+  // SRCCOPY alone: it includes layered windows (since Windows 8), and CAPTUREBLT would make the
+  // system hide and redraw the mouse pointer for every copy, a blink ten times a second.
   const bool copied =
       buffer_->bits() && BitBlt(buffer_->dc(), dx0, dy0, w, h, dc_, static_cast<int>(x0),
-                                static_cast<int>(y0), SRCCOPY | CAPTUREBLT);
+                                static_cast<int>(y0), SRCCOPY);
   if (copied) GdiFlush();
 
   for (int dy = dy0; dy < dy0 + h; ++dy) {

@@ -82,6 +82,9 @@ void Picker::CopyText(std::string_view text) {
   if (!services_->clipboard.SetText(text)) TellNothingCopied();
 }
 
-void Picker::TellNothingCopied() { services_->toolkit.MessageBox(c_.form, kNothingCopied); }
+void Picker::TellNothingCopied() {
+  services_->toolkit.MessageBox(
+      c_.form, services_->clipboard.EmptiedOnFailure() ? kClipboardEmptied : kNothingCopied);
+}
 
 }  // namespace hueclip

@@ -30,6 +30,9 @@ inline constexpr std::string_view kFrozenTitle = "-Frozen-";
 inline constexpr std::string_view kNothingCopied =
     "Nothing was copied: another program is using the clipboard.\n"
     "What it held is unchanged. Try again in a moment.";
+inline constexpr std::string_view kClipboardEmptied =
+    "Nothing was copied: the clipboard was emptied, then refused the text.\n"
+    "It is empty now. Try again in a moment.";
 
 // The main window's controls the picker works on. The cells are the only store of the sampled
 // colours and the value labels the only store of the readout texts.
@@ -52,8 +55,8 @@ class Picker {
   void Timer1_Timer();
   void Form_KeyDown(std::int16_t KeyCode, std::int16_t Shift);
   void UpdateReadout();
-  // Replaces the clipboard's contents with `text`; when the clipboard cannot be had, tells the
-  // user and leaves the clipboard and the picker as they were.
+  // Replaces the clipboard's contents with `text`; when that fails, leaves the picker as it was
+  // and tells the user, saying whether the clipboard kept what it held or was left empty.
   void CopyText(std::string_view text);
 
   std::int16_t SelIndex = 0;

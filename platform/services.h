@@ -42,6 +42,9 @@ class Clipboard {
   // `text` on it as plain text, all in one hold. When it cannot be had, returns false and
   // leaves it exactly as it was.
   virtual bool SetText(std::string_view text) = 0;
+  // After a SetText that returned false: whether the clipboard had been taken and emptied
+  // before it refused the text, so that it now holds nothing rather than what it held.
+  virtual bool EmptiedOnFailure() const { return false; }
 };
 
 class Shell {

@@ -30,7 +30,20 @@ std::string ToAnsi(const std::wstring& wide) {
   return out;
 }
 
+class SystemClipboardApi final : public ClipboardApi {
+ public:
+  bool Open(HWND owner) override { return OpenClipboard(owner) != FALSE; }
+  bool Empty() override { return EmptyClipboard() != FALSE; }
+  bool Set(UINT format, HANDLE data) override { return SetClipboardData(format, data) != nullptr; }
+  void Close() override { CloseClipboard(); }
+};
+
 }  // namespace
+
+ClipboardApi& ClipboardApi::System() {
+  static SystemClipboardApi api;
+  return api;
+}
 
 Clipboard::~Clipboard() {
   if (owner_) DestroyWindow(owner_);
@@ -46,7 +59,8 @@ HWND Clipboard::Owner() {
 bool Clipboard::SetText(std::string_view text) {
   const std::wstring wide = Widen(text);
   const std::string ansi = ToAnsi(wide);
-  // Both copies are made before the clipboard is touched, so a failure leaves it as it was.
+  // Both copies are made before the clipboard is touched, so that running out of memory leaves
+  // it as it was.
   HGLOBAL unicodeData = CopyToGlobal(wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
   HGLOBAL ansiData = CopyToGlobal(ansi.c_str(), ansi.size() + 1);
   bool open = false;
@@ -54,22 +68,25 @@ bool Clipboard::SetText(std::string_view text) {
     // Another program may hold the clipboard for a moment; give it about a quarter second.
     for (int attempt = 0; attempt < kTries && !open; ++attempt) {
       if (attempt > 0) Sleep(kPauseMs);
-      open = OpenClipboard(Owner()) != FALSE;
+      open = api_->Open(Owner());
     }
   }
-  if (!open) {
-    if (unicodeData) GlobalFree(unicodeData);
-    if (ansiData) GlobalFree(ansiData);
-    return false;
+  bool emptied = false, unicodeSet = false, ansiSet = false;
+  if (open) {
+    emptied = api_->Empty();
+    if (emptied) {
+      // The most descriptive format first. The system owns the memory it takes.
+      unicodeSet = api_->Set(CF_UNICODETEXT, unicodeData);
+      ansiSet = api_->Set(CF_TEXT, ansiData);
+    }
+    api_->Close();
   }
-  EmptyClipboard();
-  // The system owns the memory once SetClipboardData succeeds.
-  const bool ansiSet = SetClipboardData(CF_TEXT, ansiData) != nullptr;
-  if (!ansiSet) GlobalFree(ansiData);
-  const bool unicodeSet = SetClipboardData(CF_UNICODETEXT, unicodeData) != nullptr;
-  if (!unicodeSet) GlobalFree(unicodeData);
-  CloseClipboard();
-  return ansiSet || unicodeSet;
+  if (!unicodeSet && unicodeData) GlobalFree(unicodeData);
+  if (!ansiSet && ansiData) GlobalFree(ansiData);
+  const bool copied = unicodeSet || ansiSet;
+  // Emptied, then both formats refused: what the clipboard held is gone, which the user is told.
+  emptied_ = emptied && !copied;
+  return copied;
 }
 
 }  // namespace hueclip::win32

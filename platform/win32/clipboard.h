@@ -5,16 +5,31 @@
 
 namespace hueclip::win32 {
 
-// Plain text on the clipboard, as CF_TEXT and CF_UNICODETEXT. Owns a message-only window that
+// The clipboard calls of one write. The system's are the real thing; tests put in a fake that
+// refuses some of them.
+class ClipboardApi {
+ public:
+  virtual ~ClipboardApi() = default;
+  virtual bool Open(HWND owner) = 0;
+  virtual bool Empty() = 0;
+  // True when the system took `data` (and owns it from then on).
+  virtual bool Set(UINT format, HANDLE data) = 0;
+  virtual void Close() = 0;
+
+  static ClipboardApi& System();
+};
+
+// Plain text on the clipboard, as CF_UNICODETEXT and CF_TEXT. Owns a message-only window that
 // holds the clipboard while it is written (EmptyClipboard needs an owner window).
 class Clipboard final : public hueclip::Clipboard {
  public:
-  Clipboard() = default;
+  explicit Clipboard(ClipboardApi& api = ClipboardApi::System()) : api_(&api) {}
   ~Clipboard() override;
   Clipboard(const Clipboard&) = delete;
   Clipboard& operator=(const Clipboard&) = delete;
 
   bool SetText(std::string_view text) override;
+  bool EmptiedOnFailure() const override { return emptied_; }
 
   static constexpr int kTries = 5;
   static constexpr DWORD kPauseMs = 50;
@@ -22,7 +37,9 @@ class Clipboard final : public hueclip::Clipboard {
  private:
   HWND Owner();
 
+  ClipboardApi* api_;
   HWND owner_ = nullptr;
+  bool emptied_ = false;
 };
 
 }  // namespace hueclip::win32

@@ -56,6 +56,10 @@ std::unique_ptr<ScreenContext> FakeScreen::GetWindowDC() {
 bool FakeClipboard::SetText(std::string_view t) {
   ++attempts;
   if (refuse) return false;
+  if (refuseText) {
+    text.clear();
+    return false;
+  }
   text = t;
   return true;
 }

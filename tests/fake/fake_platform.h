@@ -39,10 +39,12 @@ class FakeScreen final : public Screen {
 class FakeClipboard final : public Clipboard {
  public:
   std::string text = "what the user had copied";
-  bool refuse = false;  // another program holds it open
+  bool refuse = false;      // another program holds it open
+  bool refuseText = false;  // it can be had and emptied, but then takes no text
   int attempts = 0;
 
   bool SetText(std::string_view t) override;
+  bool EmptiedOnFailure() const override { return refuseText; }
 };
 
 class FakeShell final : public Shell {

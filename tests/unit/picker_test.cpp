@@ -235,6 +235,16 @@ TEST_F(PickerTest, ABusyClipboardKeepsEverythingAndSaysNothingWasCopied) {
   EXPECT_EQ(p.clipboard.text, "100, 200");
 }
 
+TEST_F(PickerTest, AClipboardEmptiedButRefusingTheTextSaysItIsEmpty) {
+  p.clipboard.refuseText = true;
+  Key(kKeyC);
+  main.lblRGB_Click();
+  EXPECT_EQ(p.clipboard.text, "");
+  EXPECT_EQ(p.toolkit.messages, (std::vector<std::string>{std::string(kClipboardEmptied),
+                                                          std::string(kClipboardEmptied)}));
+  EXPECT_EQ(Sel(), kCentreCell);
+}
+
 TEST_F(PickerTest, KeysNeedKeyPreview) {
   main.form().SetKeyPreview(false);
   Key(kKeyD);

@@ -1,14 +1,15 @@
 // What only Win32 can check of the Windows build: the resources of hueclip.exe read back through
-// the system, the screen context against GetPixel, and a running hueclip.exe meeting a clipboard
-// held by another program and a key sent to its focused button. Prints "PASS name" or
-// "FAIL name: detail" per check, then "N passed, M failed" (scripts/test-windows adds these up).
-// Usage: hueclip_windows_test <path to hueclip.exe>
+// the system, the screen context against GetPixel, the clipboard's failure paths, and a running
+// hueclip.exe meeting a clipboard held by another program and a key sent to its focused button.
+// Prints "PASS name" or "FAIL name: detail" per check, then "N passed, M failed"
+// (scripts/test-windows adds these up). Usage: hueclip_windows_test <path to hueclip.exe>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/win32/clipboard.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/screen.h"
 
@@ -257,6 +258,67 @@ std::string ClipboardText() {
   return text;
 }
 
+// --- The clipboard's failure paths, through a fake that refuses calls ------------------------
+
+// The system's clipboard calls, except those the test refuses; records the formats set.
+class RefusingClipboardApi final : public hueclip::win32::ClipboardApi {
+ public:
+  bool refuseOpen = false, refuseSet = false;
+  int opens = 0;
+  std::vector<UINT> formats;
+
+  bool Open(HWND owner) override {
+    ++opens;
+    return !refuseOpen && System().Open(owner);
+  }
+  bool Empty() override { return System().Empty(); }
+  bool Set(UINT format, HANDLE data) override {
+    formats.push_back(format);
+    return !refuseSet && System().Set(format, data);
+  }
+  void Close() override { System().Close(); }
+};
+
+// Puts `text` on the clipboard as CF_UNICODETEXT and lets it go.
+void PutOnClipboard(const wchar_t* text) {
+  if (HoldClipboard(text)) CloseClipboard();
+}
+
+void ClipboardChecks() {
+  RefusingClipboardApi api;
+  hueclip::win32::Clipboard clipboard(api);
+
+  const bool copied = clipboard.SetText("Hex: #FF0000");
+  Check(copied && ClipboardText() == "Hex: #FF0000", "a copy puts the text on the clipboard",
+        ClipboardText());
+  Check(api.formats == std::vector<UINT>{CF_UNICODETEXT, CF_TEXT},
+        "CF_UNICODETEXT goes on before CF_TEXT");
+
+  // Taken and emptied, then both formats refused: reported as emptied, and it is empty.
+  PutOnClipboard(L"held before");
+  api.refuseSet = true;
+  const bool refusedCopied = clipboard.SetText("Pos: 1, 2");
+  Check(!refusedCopied && clipboard.EmptiedOnFailure(),
+        "refused text after EmptyClipboard is reported as an emptied clipboard");
+  Check(ClipboardText().empty(), "the clipboard is then indeed empty", ClipboardText());
+
+  // Never taken: reported as unchanged, and it is.
+  PutOnClipboard(L"held before");
+  api.refuseSet = false;
+  api.refuseOpen = true;
+  api.opens = 0;
+  const bool busyCopied = clipboard.SetText("Pos: 1, 2");
+  Check(!busyCopied && !clipboard.EmptiedOnFailure() &&
+            api.opens == hueclip::win32::Clipboard::kTries,
+        "a clipboard that cannot be opened is tried again, then reported as unchanged");
+  Check(ClipboardText() == "held before", "the clipboard then keeps what it held", ClipboardText());
+
+  api.refuseOpen = false;
+  Check(clipboard.SetText("Long: 255") && !clipboard.EmptiedOnFailure() &&
+            ClipboardText() == "Long: 255",
+        "the next copy works and forgets the failure");
+}
+
 void RunningChecks(wchar_t* exe) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -316,6 +378,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   ResourceChecks(argv[1]);
   ScreenChecks();
+  ClipboardChecks();
   RunningChecks(argv[1]);
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;

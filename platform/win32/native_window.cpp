@@ -5,6 +5,7 @@
 #include <numeric>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "platform/twips.h"
 #include "platform/win32/dpi.h"
@@ -82,7 +83,6 @@ NativeWindow::NativeWindow(Toolkit& toolkit, Window& window, HWND owner)
   const std::size_t n = window.ControlCount();
   children_.assign(n, nullptr);
   rects_.assign(n, RECT{});
-  ownFonts_.assign(n, nullptr);
 
   if (desc.frame == Frame::Sizable) {
     style_ = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
@@ -117,7 +117,7 @@ NativeWindow::NativeWindow(Toolkit& toolkit, Window& window, HWND owner)
       exStyle_, dpi_);
   SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  MakeFonts();
+  fonts_ = MakeFonts();
   CreateChildren();
   Layout();
   for (std::size_t i = 0; i < n; ++i)
@@ -130,7 +130,7 @@ NativeWindow::~NativeWindow() {
     quitOnClose_ = false;
     DestroyWindow(hwnd_);
   }
-  FreeFonts();
+  FreeFonts(fonts_);
 }
 
 NativeWindow* NativeWindow::FromHwnd(HWND hwnd) {
@@ -247,34 +247,37 @@ void NativeWindow::Layout() {
   }
 }
 
-void NativeWindow::MakeFonts() {
+NativeWindow::Fonts NativeWindow::MakeFonts() const {
+  Fonts fonts;
   // The default interface font: "MS Shell Dlg" (the system's dialog face) at 8.25 pt.
-  uiFont_ = CreateFontW(FontHeight(8.25, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
+  fonts.ui = CreateFontW(FontHeight(8.25, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                         DEFAULT_PITCH | FF_SWISS, L"MS Shell Dlg");
   const auto& controls = window_->desc().controls;
+  fonts.own.assign(controls.size(), nullptr);
   for (std::size_t i = 0; i < controls.size(); ++i) {
     const FontDesc* f = controls[i].font;
     if (!f) continue;
     // A face of its own is a fixed-pitch one; the font mapper picks a fixed-pitch stand-in
     // where the face is missing.
-    ownFonts_[i] = CreateFontW(FontHeight(f->points, dpi_), 0, 0, 0, f->weight, FALSE, FALSE, FALSE,
+    fonts.own[i] = CreateFontW(FontHeight(f->points, dpi_), 0, 0, 0, f->weight, FALSE, FALSE, FALSE,
                                ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, Widen(f->face).c_str());
   }
+  return fonts;
 }
 
-void NativeWindow::FreeFonts() {
-  for (HFONT& f : ownFonts_) {
+void NativeWindow::FreeFonts(Fonts& fonts) {
+  for (HFONT& f : fonts.own) {
     if (f) DeleteObject(f);
     f = nullptr;
   }
-  if (uiFont_) DeleteObject(uiFont_);
-  uiFont_ = nullptr;
+  if (fonts.ui) DeleteObject(fonts.ui);
+  fonts.ui = nullptr;
 }
 
 HFONT NativeWindow::FontOf(std::size_t control) const {
-  return ownFonts_[control] ? ownFonts_[control] : uiFont_;
+  return fonts_.own[control] ? fonts_.own[control] : fonts_.ui;
 }
 
 void NativeWindow::UpdateTimer(std::size_t control) {
@@ -365,7 +368,16 @@ LRESULT CALLBACK NativeWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
     self->hwnd_ = nullptr;
     return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
-  return self->OnMessage(msg, wParam, lParam);
+  Toolkit* toolkit = self->toolkit_;
+  try {
+    return self->OnMessage(msg, wParam, lParam);
+  } catch (...) {
+    // An exception must not unwind into the system code that called this procedure: on 64-bit
+    // Windows it is swallowed there or ends the process. The message loop ends instead and
+    // hands it on, to be reported like any other error.
+    toolkit->Fail(std::current_exception());
+    return 0;
+  }
 }
 
 LRESULT NativeWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -442,9 +454,11 @@ LRESULT NativeWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wParam);
-      FreeFonts();
-      MakeFonts();
+      // The old fonts go only once the controls have the new ones: a control must not hold a
+      // deleted font, not even while it is moved and repainted.
+      Fonts old = std::exchange(fonts_, MakeFonts());
       Layout();
+      FreeFonts(old);
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -452,6 +466,20 @@ LRESULT NativeWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(hwnd_, nullptr, TRUE);
       return 0;
     }
+    case WM_GETMINMAXINFO: {
+      // The system's minimum comes from the caption's metrics and may be wider than the designed
+      // window (113 px of client area at 96 dpi), which would then open wider than designed.
+      // Only the frame sets the minimum here, so the user may also make the window smaller,
+      // cutting controls off.
+      const RECT frame = OuterRect({0, 0, 0, 0}, style_, exStyle_, dpi_);
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+      return 0;
+    }
+    case WM_MENUCHAR:
+      // Alt+letter: key preview has handled the key, and there is no menu to find it in. Close
+      // the menu quietly instead of beeping.
+      return MAKELRESULT(0, MNC_CLOSE);
     case WM_CLOSE:
       Close();
       return 0;

@@ -37,10 +37,16 @@ class NativeWindow final : public WindowPeer {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
+  // The fonts the window's text is drawn in, made for one DPI.
+  struct Fonts {
+    HFONT ui = nullptr;      // the default interface font
+    std::vector<HFONT> own;  // per control; null where the control uses `ui`
+  };
+
   void CreateChildren();
   void Layout();
-  void MakeFonts();
-  void FreeFonts();
+  Fonts MakeFonts() const;
+  static void FreeFonts(Fonts& fonts);
   HFONT FontOf(std::size_t control) const;
   void UpdateTimer(std::size_t control);
   void Paint();
@@ -56,8 +62,7 @@ class NativeWindow final : public WindowPeer {
   int dpi_ = 96;
   std::vector<HWND> children_;  // per control; null for painted ones and timers
   std::vector<RECT> rects_;     // per control, client pixels
-  HFONT uiFont_ = nullptr;
-  std::vector<HFONT> ownFonts_;  // per control; null where the control uses uiFont_
+  Fonts fonts_;
   HCURSOR hand_ = nullptr;
   HWND focus_ = nullptr;  // the child to give the focus back to on activation
   int pressed_ = -1;      // the painted control a left click started on

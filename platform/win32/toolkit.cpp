@@ -1,5 +1,9 @@
 #include "platform/win32/toolkit.h"
 
+#include <imm.h>
+
+#include <utility>
+
 #include "platform/win32/native_window.h"
 #include "platform/win32/wide.h"
 #include "resources/product.h"
@@ -27,13 +31,28 @@ void Toolkit::MessageBox(Window& owner, std::string_view text) {
 }
 
 int Toolkit::Run(Window& main) {
-  main.Show();
+  main.Load();
   main_ = reinterpret_cast<HWND>(main.hWnd());
+  // The main window's commands are letter keys. A Chinese, Japanese or Korean input method
+  // would take them (they arrive as VK_PROCESSKEY) and open its composition window, so the
+  // main window and its controls go without one. Other windows, the About text among them,
+  // keep the user's. Some systems (Wine among them) apply IACE_CHILDREN to the children
+  // alone, so the window itself is named apart.
+  ImmAssociateContextEx(main_, nullptr, 0);
+  ImmAssociateContextEx(main_, nullptr, IACE_CHILDREN);
   if (NativeWindow* peer = NativeWindow::FromHwnd(main_)) peer->QuitOnClose();
+  main.Show();
   MSG msg{};
   BOOL got;
   while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) Dispatch(msg);
+  if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
   return got == 0 ? static_cast<int>(msg.wParam) : 1;
+}
+
+void Toolkit::Fail(std::exception_ptr error) {
+  if (failure_) return;
+  failure_ = std::move(error);
+  PostQuitMessage(1);
 }
 
 bool Toolkit::RunUntil(const std::function<bool()>& done) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <functional>
 
 #include "platform/win32/win32.h"
@@ -12,11 +13,16 @@ class Toolkit final : public hueclip::Toolkit {
  public:
   std::unique_ptr<WindowPeer> CreatePeer(Window& window) override;
   void MessageBox(Window& owner, std::string_view text) override;
+  // Throws, once the message loop has ended, an exception that a window procedure caught.
   int Run(Window& main) override;
 
   // Pumps messages until `done` says so; returns false when the program is quitting (the
   // WM_QUIT is posted again for the outer loop).
   bool RunUntil(const std::function<bool()>& done);
+
+  // Called by a window procedure with an exception it caught: ends the message loop, which
+  // then throws it. Later ones, while the loop winds down, are dropped.
+  void Fail(std::exception_ptr error);
 
  private:
   // Key preview: a key pressed anywhere in one of the program's windows reaches that window's
@@ -24,6 +30,7 @@ class Toolkit final : public hueclip::Toolkit {
   static void Dispatch(MSG& msg);
 
   HWND main_ = nullptr;
+  std::exception_ptr failure_;
 };
 
 // The shift state of a key press: 1 Shift, 2 Ctrl, 4 Alt.

@@ -1,17 +1,27 @@
 // What only Win32 can check of the Windows build: the resources of hueclip.exe read back through
-// the system, the screen context against GetPixel, the clipboard's failure paths, and a running
-// hueclip.exe meeting a clipboard held by another program and a key sent to its focused button.
-// Prints "PASS name" or "FAIL name: detail" per check, then "N passed, M failed"
-// (scripts/test-windows adds these up). Usage: hueclip_windows_test <path to hueclip.exe>
+// the system, the screen context against GetPixel, the clipboard's failure paths, the program's
+// windows on the Win32 toolkit (size limits, Alt+letter, input methods, a DPI change, an
+// exception in a handler), and a running hueclip.exe meeting a clipboard held by another
+// program and a key sent to its focused button. Prints "PASS name" or
+// "FAIL name: detail" per check, then "N passed, M failed" (scripts/test-windows adds these up).
+// Usage: hueclip_windows_test <path to hueclip.exe>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/clipboard.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/screen.h"
+#include "platform/win32/shell.h"
+#include "platform/win32/toolkit.h"
+#include "ui/main_window.h"
+
+#include <imm.h>
 
 namespace {
 
@@ -319,6 +329,172 @@ void ClipboardChecks() {
         "the next copy works and forgets the failure");
 }
 
+// --- The program's windows on the Win32 toolkit, in this process -----------------------------
+
+// Runs `step(0)`, `step(1)`, ... from a thread timer inside the toolkit's message loop (and its
+// modal loops), one step every `everyMs`, until a step returns false.
+std::function<bool(int)> timedStep;
+int stepCount = 0;
+UINT_PTR stepTimer = 0;
+
+void RunSteps(UINT everyMs, std::function<bool(int)> step) {
+  timedStep = std::move(step);
+  stepCount = 0;
+  stepTimer = SetTimer(nullptr, 0, everyMs, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (!timedStep(stepCount++)) KillTimer(nullptr, stepTimer);
+  });
+}
+
+// Whether the button ever held a deleted font while the window's DPI changed.
+WNDPROC buttonProc = nullptr;
+bool buttonHeldDeletedFont = false;
+
+LRESULT CALLBACK FontWatchProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  const auto font = reinterpret_cast<HGDIOBJ>(CallWindowProcW(buttonProc, hwnd, WM_GETFONT, 0, 0));
+  if (font && GetObjectType(font) != OBJ_FONT) buttonHeldDeletedFont = true;
+  return CallWindowProcW(buttonProc, hwnd, msg, wParam, lParam);
+}
+
+// WM_DPICHANGED as the system sends it when the window moves to a monitor at `dpi`.
+void ChangeDpi(HWND hwnd, int dpi) {
+  RECT r;
+  GetWindowRect(hwnd, &r);
+  SendMessageW(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+}
+
+// Whether `hwnd` has an input method context (and so an input method would take its keys).
+bool HasInputMethod(HWND hwnd) {
+  HIMC context = ImmGetContext(hwnd);
+  if (context) ImmReleaseContext(hwnd, context);
+  return context != nullptr;
+}
+
+void MainWindowChecks() {
+  hueclip::win32::Toolkit toolkit;
+  hueclip::win32::Screen screen;
+  hueclip::win32::Clipboard clipboard;
+  hueclip::win32::Shell shell;
+  hueclip::Services services{screen, clipboard, shell, toolkit};
+  hueclip::MainWindow main(services);
+  HWND about = nullptr;
+  RunSteps(200, [&](int step) {
+    const auto hwnd = reinterpret_cast<HWND>(main.form().hWnd());
+    HWND button = FindWindowExW(hwnd, nullptr, L"Button", nullptr);
+    if (step == 0) {
+      RECT client;
+      GetClientRect(hwnd, &client);
+      Check(client.right == 113 && client.bottom == 225,
+            "the main window's client area is 113 x 225",
+            std::to_string(client.right) + " x " + std::to_string(client.bottom));
+      // A minimum as large as a wide caption's metrics could make it: the window lowers it to
+      // no more than its designed size.
+      RECT designed{0, 0, 113, 225};
+      AdjustWindowRectEx(&designed, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+      MINMAXINFO limits{};
+      limits.ptMinTrackSize = {10000, 10000};
+      limits.ptMaxTrackSize = {20000, 20000};
+      SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+      Check(limits.ptMinTrackSize.x > 0 &&
+                limits.ptMinTrackSize.x <= designed.right - designed.left &&
+                limits.ptMinTrackSize.y > 0 &&
+                limits.ptMinTrackSize.y <= designed.bottom - designed.top,
+            "WM_GETMINMAXINFO allows the designed size and smaller",
+            std::to_string(limits.ptMinTrackSize.x) + " x " +
+                std::to_string(limits.ptMinTrackSize.y));
+
+      const LRESULT menuChar = SendMessageW(hwnd, WM_MENUCHAR, MAKEWPARAM('F', MF_SYSMENU), 0);
+      Check(HIWORD(menuChar) == MNC_CLOSE, "Alt+letter's WM_MENUCHAR is answered with MNC_CLOSE",
+            std::to_string(HIWORD(menuChar)));
+
+      Check(!HasInputMethod(hwnd) && button && !HasInputMethod(button),
+            "the main window and its button have no input method");
+
+      if (Check(button != nullptr, "the main window has its Help/About button")) {
+        buttonProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FontWatchProc)));
+        ChangeDpi(hwnd, 144);
+        ChangeDpi(hwnd, 96);
+        SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(buttonProc));
+        const auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0));
+        Check(!buttonHeldDeletedFont && font && GetObjectType(font) == OBJ_FONT,
+              "through DPI changes the button never holds a deleted font");
+        // Opens the About window; the next steps run in its modal loop.
+        PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button));
+      }
+      return true;
+    }
+    if (step == 1) {
+      about = main.frmAbout() ? reinterpret_cast<HWND>(main.frmAbout()->form().hWnd()) : nullptr;
+      HWND text = about ? FindWindowExW(about, nullptr, L"Edit", nullptr) : nullptr;
+      Check(text != nullptr && HasInputMethod(text),
+            "the About window's text keeps its input method");
+      if (about) PostMessageW(about, WM_CLOSE, 0, 0);
+      return true;
+    }
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    return false;
+  });
+  Check(toolkit.Run(main.form()) == 0, "the main window closes and the loop ends");
+}
+
+// A window with one button whose click handler throws.
+struct ThrowingEvents final : hueclip::WindowEvents {
+  void Click(std::size_t) override { throw std::runtime_error("thrown by a click handler"); }
+};
+
+const hueclip::ControlDesc kThrowingControls[] = {{.kind = hueclip::ControlKind::Button,
+                                                   .name = "Command1",
+                                                   .rect = {0, 0, 1500, 375},
+                                                   .caption = "Throw",
+                                                   .tabIndex = 0}};
+
+const hueclip::WindowDesc kThrowingWindow{.name = "frmThrowing",
+                                          .title = "Throwing",
+                                          .clientWidth = 3000,
+                                          .clientHeight = 1500,
+                                          .frame = hueclip::Frame::Sizable,
+                                          .taskbarButton = true,
+                                          .back = hueclip::kSysButtonFace,
+                                          .controls = kThrowingControls};
+
+// An exception thrown by a handler under the window procedure stays out of the system's code,
+// ends the message loop, and comes out of Run to the program's error box.
+void ExceptionChecks() {
+  hueclip::win32::Toolkit toolkit;
+  ThrowingEvents events;
+  hueclip::Window window(toolkit, kThrowingWindow, events);
+  bool escaped = false;
+  RunSteps(100, [&](int step) {
+    const auto hwnd = reinterpret_cast<HWND>(window.hWnd());
+    if (step == 0) {
+      HWND button = FindWindowExW(hwnd, nullptr, L"Button", nullptr);
+      try {
+        SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button));
+      } catch (...) {
+        escaped = true;
+      }
+      return true;
+    }
+    // Still running two seconds later: the loop did not end by itself.
+    if (step < 20) return true;
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    return false;
+  });
+  std::string error = "(Run returned)";
+  try {
+    toolkit.Run(window);
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
+  KillTimer(nullptr, stepTimer);
+  Check(!escaped, "the exception does not unwind through the system's SendMessage");
+  Check(error == "thrown by a click handler",
+        "the exception ends the message loop and comes out of Run", error);
+}
+
 void RunningChecks(wchar_t* exe) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -379,6 +555,8 @@ int wmain(int argc, wchar_t** argv) {
   ResourceChecks(argv[1]);
   ScreenChecks();
   ClipboardChecks();
+  MainWindowChecks();
+  ExceptionChecks();
   RunningChecks(argv[1]);
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;

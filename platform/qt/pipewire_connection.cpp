@@ -8,8 +8,9 @@
 
 namespace hueclip::qt {
 
-PipeWireConnection::PipeWireConnection(int fd, std::function<void()> onLost)
-    : onLost_(std::move(onLost)) {
+PipeWireConnection::PipeWireConnection(int fd, std::function<void()> onLost,
+                                       std::function<void(std::uint32_t)> onNodeGone)
+    : onLost_(std::move(onLost)), onNodeGone_(std::move(onNodeGone)) {
   pw_init(nullptr, nullptr);
   loop_ = pw_loop_new(nullptr);
   if (loop_ == nullptr) {
@@ -31,9 +32,18 @@ PipeWireConnection::PipeWireConnection(int fd, std::function<void()> onLost)
   coreEvents_.version = PW_VERSION_CORE_EVENTS;
   coreEvents_.error = &PipeWireConnection::OnCoreError;
   pw_core_add_listener(core_, &coreListener_, &coreEvents_, this);
+  registry_ = pw_core_get_registry(core_, PW_VERSION_REGISTRY, 0);
+  if (registry_ == nullptr) return;
+  registryEvents_.version = PW_VERSION_REGISTRY_EVENTS;
+  registryEvents_.global_remove = &PipeWireConnection::OnGlobalRemove;
+  pw_registry_add_listener(registry_, &registryListener_, &registryEvents_, this);
 }
 
 PipeWireConnection::~PipeWireConnection() {
+  if (registry_ != nullptr) {
+    spa_hook_remove(&registryListener_);
+    pw_proxy_destroy(reinterpret_cast<pw_proxy*>(registry_));
+  }
   if (core_ != nullptr) {
     spa_hook_remove(&coreListener_);
     pw_core_disconnect(core_);
@@ -46,7 +56,11 @@ PipeWireConnection::~PipeWireConnection() {
   }
 }
 
-void PipeWireConnection::OnCoreError(void* self, uint32_t id, int, int res, const char*) {
+void PipeWireConnection::OnGlobalRemove(void* self, std::uint32_t id) {
+  static_cast<PipeWireConnection*>(self)->onNodeGone_(id);
+}
+
+void PipeWireConnection::OnCoreError(void* self, std::uint32_t id, int, int res, const char*) {
   // Errors about single objects reach their streams; a broken pipe on the core itself means
   // PipeWire is gone.
   if (id == PW_ID_CORE && res == -EPIPE) static_cast<PipeWireConnection*>(self)->onLost_();

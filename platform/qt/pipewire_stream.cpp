@@ -62,6 +62,7 @@ MonitorStream::MonitorStream(pw_core* core, std::uint32_t nodeId,
   events_.version = PW_VERSION_STREAM_EVENTS;
   events_.state_changed = &MonitorStream::OnStateChanged;
   events_.param_changed = &MonitorStream::OnParamChanged;
+  events_.remove_buffer = &MonitorStream::OnRemoveBuffer;
   events_.process = &MonitorStream::OnProcess;
   stream_ = pw_stream_new(core, "Hueclip",
                           pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
@@ -163,6 +164,14 @@ void MonitorStream::OnParamChanged(void* self, std::uint32_t id, const spa_pod* 
                   }),
   };
   pw_stream_update_params(s->stream_, params, 3);
+}
+
+void MonitorStream::OnRemoveBuffer(void* self, pw_buffer* buffer) {
+  // The buffer's memory goes with it (the monitor's node went away, or a new format came).
+  auto* s = static_cast<MonitorStream*>(self);
+  if (buffer != s->held_) return;
+  s->held_ = nullptr;
+  s->frame_ = {};
 }
 
 void MonitorStream::OnProcess(void* self) {

@@ -42,6 +42,7 @@ class MonitorStream {
   static void OnStateChanged(void* self, pw_stream_state old, pw_stream_state state,
                              const char* error);
   static void OnParamChanged(void* self, std::uint32_t id, const spa_pod* param);
+  static void OnRemoveBuffer(void* self, pw_buffer* buffer);
   static void OnProcess(void* self);
 
   bool Connect();

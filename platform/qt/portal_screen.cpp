@@ -82,7 +82,13 @@ PortalScreen::~PortalScreen() {
 
 void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const QString& token) {
   if (!token.isEmpty()) SaveRestoreToken(tokenPath_, token.toStdString());
-  connection_ = std::make_unique<PipeWireConnection>(fd, [this] { Lose(Failure::kFailed); });
+  connection_ = std::make_unique<PipeWireConnection>(
+      fd, [this] { Lose(Failure::kFailed); },
+      [this](std::uint32_t node) {
+        // A monitor's node goes when the sharing is stopped or the monitor is unplugged.
+        for (const PortalStream& monitor : monitors_)
+          if (monitor.nodeId == node) Lose(Failure::kFailed);
+      });
   if (!connection_->Connected()) return Lose(Failure::kFailed);
   for (const PortalStream& monitor : streams) {
     const int index = static_cast<int>(streams_.size());

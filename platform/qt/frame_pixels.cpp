@@ -1,6 +1,7 @@
 #include "platform/qt/frame_pixels.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace hueclip::qt {
 
@@ -34,6 +35,19 @@ FrameView MakeFrameView(const void* base, std::size_t capacity, std::size_t offs
   view.stride = static_cast<std::size_t>(stride);
   view.order = order;
   return view;
+}
+
+FrameView CopyFrame(const FrameView& frame, std::vector<std::uint8_t>& storage) {
+  if (frame.Empty()) return {};
+  const std::size_t row = static_cast<std::size_t>(frame.width) * kBytesPerPixel;
+  storage.resize(row * static_cast<std::size_t>(frame.height));
+  for (int y = 0; y < frame.height; ++y)
+    std::memcpy(storage.data() + static_cast<std::size_t>(y) * row,
+                frame.data + static_cast<std::size_t>(y) * frame.stride, row);
+  FrameView copy = frame;
+  copy.data = storage.data();
+  copy.stride = row;
+  return copy;
 }
 
 }  // namespace hueclip::qt

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace hueclip::qt {
 
@@ -29,5 +30,8 @@ struct FrameView {
 FrameView MakeFrameView(const void* base, std::size_t capacity, std::size_t offset,
                         std::size_t size, std::int64_t stride, int width, int height,
                         PixelOrder order);
+
+// Copies the pixels of `frame` into `storage`, rows packed, and returns the view of the copy.
+FrameView CopyFrame(const FrameView& frame, std::vector<std::uint8_t>& storage);
 
 }  // namespace hueclip::qt

@@ -114,6 +114,14 @@ void MonitorStream::GiveBackHeld() {
   if (held_ != nullptr) pw_stream_queue_buffer(stream_, held_);
   held_ = nullptr;
   frame_ = {};
+  std::vector<std::uint8_t>().swap(copy_);
+}
+
+void MonitorStream::CopyHeld() {
+  if (held_ == nullptr) return;
+  frame_ = CopyFrame(frame_, copy_);
+  pw_stream_queue_buffer(stream_, held_);
+  held_ = nullptr;
 }
 
 void MonitorStream::OnStateChanged(void* self, pw_stream_state, pw_stream_state state,
@@ -188,6 +196,10 @@ void MonitorStream::Take(pw_buffer* buffer) {
   }
   ReadCursor(b);
   if (b->n_datas < 1 || !HoldsPicture(b)) {
+    // The pointer moves over a still picture. mutter recycles the buffers of such updates one
+    // short while we hold one, and once it runs out it drops the update, leaving the pointer
+    // where it was; so the picture is copied and its buffer goes back too.
+    CopyHeld();
     pw_stream_queue_buffer(stream_, buffer);
     return;
   }

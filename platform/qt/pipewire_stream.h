@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "platform/qt/frame_pixels.h"
 
@@ -11,8 +12,9 @@ namespace hueclip::qt {
 
 // The stream of one monitor from the compositor, consumed on the user-interface thread: at
 // most ten frames a second, in CPU memory, with the pointer's position as cursor metadata.
-// It keeps the newest frame that holds pixels (one buffer held, the rest go back at once), so a
-// pass reads its pixels straight from the compositor's buffer.
+// It keeps the newest frame that holds pixels: its buffer is held (the rest go back at once), so
+// a pass reads its pixels straight from the compositor's buffer, until the pointer moves over
+// the still picture; then the frame is copied and its buffer goes back as well.
 class MonitorStream {
  public:
   // `onPointer` gets the pointer's position in this stream's pixels whenever a buffer says it is
@@ -49,6 +51,7 @@ class MonitorStream {
   void Take(pw_buffer* buffer);
   void ReadCursor(const spa_buffer* buffer);
   void GiveBackHeld();
+  void CopyHeld();
 
   pw_stream* stream_ = nullptr;
   std::uint32_t nodeId_;
@@ -60,7 +63,8 @@ class MonitorStream {
   PixelOrder order_ = PixelOrder::kBgrx;
   int width_ = 0, height_ = 0;
   pw_buffer* held_ = nullptr;
-  FrameView frame_;
+  std::vector<std::uint8_t> copy_;
+  FrameView frame_;  // in the held buffer, or in copy_
 };
 
 }  // namespace hueclip::qt

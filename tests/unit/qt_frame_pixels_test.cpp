@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -82,6 +83,24 @@ TEST(QtFramePixels, BuffersThatCannotHoldARowGiveNothing) {
         << c.capacity << " " << c.offset << " " << c.size << " " << c.stride;
   }
   EXPECT_TRUE(MakeFrameView(nullptr, 32, 0, 32, 16, 3, 2, PixelOrder::kBgrx).Empty());
+}
+
+TEST(QtFramePixels, ACopyHoldsTheSamePixelsWithoutThePadding) {
+  std::vector<std::uint8_t> bytes = NumberedFrame();
+  const FrameView view =
+      MakeFrameView(bytes.data(), bytes.size(), 0, bytes.size(), 16, 3, 2, PixelOrder::kRgbx);
+  std::vector<std::uint8_t> storage;
+  const FrameView copy = CopyFrame(view, storage);
+  std::fill(bytes.begin(), bytes.end(), 0);  // the buffer goes back and is written over
+  EXPECT_EQ(storage.size(), 24u);
+  EXPECT_EQ(copy.order, PixelOrder::kRgbx);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) {
+      const int n = y * 3 + x;
+      EXPECT_EQ(copy.PixelAt(x, y), (n << 4 | 1) | (n << 4 | 2) << 8 | (n << 4 | 3) << 16);
+    }
+  EXPECT_EQ(copy.PixelAt(3, 0), -1);
+  EXPECT_TRUE(CopyFrame(FrameView{}, storage).Empty());
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ bool HoldsPicture(const spa_buffer* b) {
 }  // namespace
 
 MonitorStream::MonitorStream(pw_core* core, std::uint32_t nodeId,
-                             std::function<void(int, int)> onPointer,
+                             std::function<void(bool, int, int)> onPointer,
                              std::function<void()> onFailure)
     : nodeId_(nodeId), onPointer_(std::move(onPointer)), onFailure_(std::move(onFailure)) {
   events_.version = PW_VERSION_STREAM_EVENTS;
@@ -219,9 +219,12 @@ void MonitorStream::Take(pw_buffer* buffer) {
 void MonitorStream::ReadCursor(const spa_buffer* buffer) {
   const auto* cursor = static_cast<const spa_meta_cursor*>(
       spa_buffer_find_meta_data(buffer, SPA_META_Cursor, sizeof(spa_meta_cursor)));
-  // An invalid cursor: the pointer is not on this monitor (or hidden).
-  if (cursor != nullptr && spa_meta_cursor_is_valid(cursor))
-    onPointer_(cursor->position.x, cursor->position.y);
+  if (cursor == nullptr) return;
+  // An invalid cursor: the pointer is not on this monitor, or hidden.
+  if (spa_meta_cursor_is_valid(cursor))
+    onPointer_(true, cursor->position.x, cursor->position.y);
+  else
+    onPointer_(false, 0, 0);
 }
 
 }  // namespace hueclip::qt

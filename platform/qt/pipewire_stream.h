@@ -17,10 +17,10 @@ namespace hueclip::qt {
 // the still picture; then the frame is copied and its buffer goes back as well.
 class MonitorStream {
  public:
-  // `onPointer` gets the pointer's position in this stream's pixels whenever a buffer says it is
-  // on this monitor; `onFailure` is called when the stream errs or is ended from outside. Both
-  // are called from the PipeWire loop.
-  MonitorStream(pw_core* core, std::uint32_t nodeId, std::function<void(int, int)> onPointer,
+  // `onPointer` is told, with each buffer's cursor data, whether the pointer is on this monitor
+  // and where in this stream's pixels; `onFailure` is called when the stream errs or is ended
+  // from outside. Both are called from the PipeWire loop.
+  MonitorStream(pw_core* core, std::uint32_t nodeId, std::function<void(bool, int, int)> onPointer,
                 std::function<void()> onFailure);
   ~MonitorStream();
   MonitorStream(const MonitorStream&) = delete;
@@ -55,7 +55,7 @@ class MonitorStream {
 
   pw_stream* stream_ = nullptr;
   std::uint32_t nodeId_;
-  std::function<void(int, int)> onPointer_;
+  std::function<void(bool, int, int)> onPointer_;
   std::function<void()> onFailure_;
   spa_hook listener_{};
   pw_stream_events events_{};

@@ -95,11 +95,17 @@ void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const Q
     monitors_.push_back(monitor);
     streams_.push_back(std::make_unique<MonitorStream>(
         connection_->core(), monitor.nodeId,
-        [this, index](int x, int y) {
-          pointerStream_ = index;
-          pointerX_ = x;
-          pointerY_ = y;
+        [this, index](bool onMonitor, int x, int y) {
           streamed_ = true;
+          if (onMonitor) {
+            pointerStream_ = index;
+            pointerX_ = x;
+            pointerY_ = y;
+          } else if (pointerStream_ == index) {
+            // It left this monitor for one that is not shared, or it is hidden: where it is
+            // cannot be read until a monitor has it again.
+            pointerStream_ = -1;
+          }
         },
         [this] { Lose(Failure::kFailed); }));
     if (!streams_.back()->Connected()) return Lose(Failure::kFailed);

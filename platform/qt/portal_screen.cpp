@@ -8,8 +8,11 @@
 //  - asking the user once: the portal's restore token is kept (restore_token.h) and the next
 //    start is granted without a dialog;
 //  - pausing the streams when no pass has come for a while (a frozen picker), so the compositor
-//    does nothing for us, and resuming them on the next pass.
+//    does nothing for us, and resuming them on the next pass; that pass and the next one or two
+//    read nothing, until the compositor's first new frame (mutter sends one on resuming).
 // Does not support:
+//  - a pointer on a monitor that was not shared, or hidden: nothing can be read then, and the
+//    picker keeps what it showed;
 //  - portals that cannot send the pointer's position (xdg-desktop-portal-wlr): Available() is
 //    false there and another provider must be used;
 //  - DMA-BUF frames, 10-bit or YUV formats, and cropped frames (video crop metadata);

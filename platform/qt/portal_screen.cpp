@@ -100,15 +100,7 @@ void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const Q
         connection_->core(), monitor.nodeId,
         [this, index](bool onMonitor, int x, int y) {
           streamed_ = true;
-          if (onMonitor) {
-            pointerStream_ = index;
-            pointerX_ = x;
-            pointerY_ = y;
-          } else if (pointerStream_ == index) {
-            // It left this monitor for one that is not shared, or it is hidden: where it is
-            // cannot be read until a monitor has it again.
-            pointerStream_ = -1;
-          }
+          pointer_.Update(index, onMonitor, x, y);
         },
         [this] { Lose(Failure::kFailed); }));
     if (!streams_.back()->Connected()) return Lose(Failure::kFailed);
@@ -134,7 +126,7 @@ void PortalScreen::Pause() {
   paused_ = true;
   for (auto& stream : streams_) stream->Pause();
   // What the pointer did while paused is unknown: wait for fresh data after resuming.
-  pointerStream_ = -1;
+  pointer_.Forget();
 }
 
 void PortalScreen::Resume() {
@@ -160,14 +152,11 @@ std::unique_ptr<ScreenContext> PortalScreen::GetWindowDC() {
     Resume();
     return nullptr;
   }
-  if (pointerStream_ < 0) return nullptr;
-  const MonitorStream& pointed = *streams_[static_cast<std::size_t>(pointerStream_)];
-  if (pointed.Frame().Empty()) return nullptr;
+  const int pointed = pointer_.Monitor();
+  if (pointed < 0 || streams_[static_cast<std::size_t>(pointed)]->Frame().Empty()) return nullptr;
 
   std::vector<PixelRect> rects = Rects();
-  const PixelRect& r = rects[static_cast<std::size_t>(pointerStream_)];
-  cursor_ = {static_cast<std::int32_t>(r.left + pointerX_),
-             static_cast<std::int32_t>(r.top + pointerY_)};
+  cursor_ = pointer_.At(rects);
   std::vector<FrameView> frames;
   for (const auto& stream : streams_) frames.push_back(stream->Frame());
   return std::make_unique<Context>(std::move(rects), std::move(frames));

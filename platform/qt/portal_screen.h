@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/qt/monitor_layout.h"
+#include "platform/qt/pointer_tracker.h"
 #include "platform/qt/portal_session.h"
 #include "platform/services.h"
 
@@ -60,9 +61,7 @@ class PortalScreen final : public Screen {
   bool lost_ = false;
   bool streamed_ = false;  // some data came: a failure now means the sharing was stopped
   bool paused_ = false;
-  // The newest pointer position: which stream, and where in its pixels; stream -1 when unknown.
-  int pointerStream_ = -1;
-  int pointerX_ = 0, pointerY_ = 0;
+  PointerTracker pointer_;
   Point cursor_;  // as the last pass that had a context read it
   QTimer idle_;
 };

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace hueclip::qt {
+
+// What is known of one monitor's stream: its place and size in the desktop's layout, as the
+// screen-cast portal tells them, and the size of its frames in pixels, once negotiated.
+struct MonitorGeometry {
+  std::int32_t x = 0, y = 0;                       // top-left in the layout
+  std::int32_t layoutWidth = 0, layoutHeight = 0;  // 0 when the portal did not say
+  std::int32_t pixelWidth = 0, pixelHeight = 0;    // 0 until the stream has a format
+};
+
+// A monitor's frames in the one screen-pixel space of the whole desktop.
+struct PixelRect {
+  std::int64_t left = 0, top = 0;
+  std::int64_t width = 0, height = 0;
+  bool Contains(std::int64_t x, std::int64_t y) const {
+    return x >= left && y >= top && x < left + width && y < top + height;
+  }
+};
+
+// Places the monitors' frames in screen pixels. A monitor keeps its frame size, so every pixel
+// of it stays one screen pixel; its top-left is its layout position times the largest ratio of
+// frame pixels to layout units among the monitors (rounded). On a desktop whose monitors share
+// one scale this tiles them edge to edge exactly as the layout does, at any scale; a monitor
+// with a smaller scale than the largest leaves a gap (black) to its right and below, and no two
+// monitors ever overlap.
+std::vector<PixelRect> PlaceMonitors(const std::vector<MonitorGeometry>& monitors);
+
+// The index of the monitor whose frame holds the screen pixel (x, y), or -1 when none does.
+int MonitorAt(const std::vector<PixelRect>& rects, std::int64_t x, std::int64_t y);
+
+}  // namespace hueclip::qt

@@ -1,0 +1,230 @@
+#include "platform/qt/pipewire_stream.h"
+
+#include <spa/buffer/meta.h>
+#include <spa/param/video/format-utils.h>
+#include <spa/pod/builder.h>
+
+namespace hueclip::qt {
+namespace {
+
+constexpr int kMaxFramesPerSecond = 10;
+
+// Cursor metadata with room for a width x height bitmap of 4-byte pixels. mutter sends the
+// pointer's position only to a client that takes its whole cursor bitmap, 384 x 384 on
+// mutter 43, so the range goes well beyond that.
+constexpr int CursorMetaSize(int width, int height) {
+  return static_cast<int>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap)) + width * height * 4;
+}
+
+// The formats offered: every 4-byte RGB order a compositor sends screens in, any size, at most
+// ten frames a second (fewer when nothing changes). No DMA-BUF modifiers are offered, so the
+// buffers come in CPU memory.
+const spa_pod* FormatParam(spa_pod_builder* b) {
+  spa_rectangle size{640, 480}, minSize{1, 1}, maxSize{16384, 16384};
+  spa_fraction anyRate{0, 1}, maxRate{kMaxFramesPerSecond, 1}, minRate{1, 1};
+  spa_pod_frame frame{};
+  spa_pod_builder_push_object(b, &frame, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat);
+  spa_pod_builder_add(
+      b, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
+      SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
+      SPA_POD_CHOICE_ENUM_Id(5, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRA,
+                             SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_RGBA),
+      SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&size, &minSize, &maxSize),
+      SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&anyRate), SPA_FORMAT_VIDEO_maxFramerate,
+      SPA_POD_CHOICE_RANGE_Fraction(&maxRate, &minRate, &maxRate), 0);
+  return static_cast<const spa_pod*>(spa_pod_builder_pop(b, &frame));
+}
+
+const spa_pod* ObjectParam(spa_pod_builder* b, std::uint32_t type, std::uint32_t id,
+                           const std::function<void()>& add) {
+  spa_pod_frame frame{};
+  spa_pod_builder_push_object(b, &frame, type, id);
+  add();
+  return static_cast<const spa_pod*>(spa_pod_builder_pop(b, &frame));
+}
+
+// Buffers that carry only the cursor have no picture: their chunk is empty (mutter) or marked
+// corrupted.
+bool HoldsPicture(const spa_buffer* b) {
+  const auto* header = static_cast<const spa_meta_header*>(
+      spa_buffer_find_meta_data(b, SPA_META_Header, sizeof(spa_meta_header)));
+  if (header != nullptr && (header->flags & SPA_META_HEADER_FLAG_CORRUPTED) != 0) return false;
+  const spa_chunk* chunk = b->datas[0].chunk;
+  return chunk->size > 0 && (chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) == 0;
+}
+
+}  // namespace
+
+MonitorStream::MonitorStream(pw_core* core, std::uint32_t nodeId,
+                             std::function<void(bool, int, int)> onPointer,
+                             std::function<void()> onFailure)
+    : nodeId_(nodeId), onPointer_(std::move(onPointer)), onFailure_(std::move(onFailure)) {
+  events_.version = PW_VERSION_STREAM_EVENTS;
+  events_.state_changed = &MonitorStream::OnStateChanged;
+  events_.param_changed = &MonitorStream::OnParamChanged;
+  events_.remove_buffer = &MonitorStream::OnRemoveBuffer;
+  events_.process = &MonitorStream::OnProcess;
+  stream_ = pw_stream_new(core, "Hueclip",
+                          pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
+                                            "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr));
+  if (stream_ == nullptr) return;
+  pw_stream_add_listener(stream_, &listener_, &events_, this);
+  if (!Connect()) {
+    spa_hook_remove(&listener_);
+    pw_stream_destroy(stream_);
+    stream_ = nullptr;
+  }
+}
+
+MonitorStream::~MonitorStream() {
+  if (stream_ == nullptr) return;
+  GiveBackHeld();
+  spa_hook_remove(&listener_);
+  pw_stream_destroy(stream_);
+}
+
+bool MonitorStream::Connect() {
+  std::uint8_t storage[1024];
+  spa_pod_builder b = SPA_POD_BUILDER_INIT(storage, sizeof storage);
+  const spa_pod* params[] = {FormatParam(&b)};
+  return pw_stream_connect(
+             stream_, PW_DIRECTION_INPUT, nodeId_,
+             static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS),
+             params, 1) == 0;
+}
+
+void MonitorStream::Pause() {
+  if (stream_ == nullptr || paused_) return;
+  paused_ = true;
+  GiveBackHeld();
+  pw_stream_set_active(stream_, false);
+}
+
+void MonitorStream::Resume() {
+  if (stream_ == nullptr || !paused_) return;
+  paused_ = false;
+  // Whatever is still queued was sent around the pause and may be out of date; the compositor
+  // sends a whole new frame once the stream is active again.
+  while (pw_buffer* stale = pw_stream_dequeue_buffer(stream_))
+    pw_stream_queue_buffer(stream_, stale);
+  pw_stream_set_active(stream_, true);
+}
+
+void MonitorStream::GiveBackHeld() {
+  if (held_ != nullptr) pw_stream_queue_buffer(stream_, held_);
+  held_ = nullptr;
+  frame_ = {};
+  std::vector<std::uint8_t>().swap(copy_);
+}
+
+void MonitorStream::CopyHeld() {
+  if (held_ == nullptr) return;
+  frame_ = CopyFrame(frame_, copy_);
+  pw_stream_queue_buffer(stream_, held_);
+  held_ = nullptr;
+}
+
+void MonitorStream::OnStateChanged(void* self, pw_stream_state, pw_stream_state state,
+                                   const char*) {
+  // A pause keeps the stream connected, so losing the connection always comes from outside:
+  // the compositor's node went away.
+  if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED)
+    static_cast<MonitorStream*>(self)->onFailure_();
+}
+
+void MonitorStream::OnParamChanged(void* self, std::uint32_t id, const spa_pod* param) {
+  auto* s = static_cast<MonitorStream*>(self);
+  if (id != SPA_PARAM_Format || param == nullptr) return;
+  spa_video_info_raw info{};
+  if (spa_format_video_raw_parse(param, &info) < 0) return;
+  s->GiveBackHeld();
+  s->order_ = info.format == SPA_VIDEO_FORMAT_RGBx || info.format == SPA_VIDEO_FORMAT_RGBA
+                  ? PixelOrder::kRgbx
+                  : PixelOrder::kBgrx;
+  s->width_ = static_cast<int>(info.size.width);
+  s->height_ = static_cast<int>(info.size.height);
+
+  // Few buffers (mutter would allocate 16), plain memory, and the metadata we read.
+  std::uint8_t storage[1024];
+  spa_pod_builder b = SPA_POD_BUILDER_INIT(storage, sizeof storage);
+  const spa_pod* params[] = {
+      ObjectParam(&b, SPA_TYPE_OBJECT_ParamBuffers, SPA_PARAM_Buffers,
+                  [&] {
+                    spa_pod_builder_add(
+                        &b, SPA_PARAM_BUFFERS_buffers, SPA_POD_CHOICE_RANGE_Int(3, 2, 4),
+                        SPA_PARAM_BUFFERS_blocks, SPA_POD_Int(1), SPA_PARAM_BUFFERS_dataType,
+                        SPA_POD_CHOICE_FLAGS_Int((1 << SPA_DATA_MemFd) | (1 << SPA_DATA_MemPtr)),
+                        0);
+                  }),
+      ObjectParam(&b, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta,
+                  [&] {
+                    spa_pod_builder_add(&b, SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Header),
+                                        SPA_PARAM_META_size,
+                                        SPA_POD_Int(static_cast<int>(sizeof(spa_meta_header))), 0);
+                  }),
+      ObjectParam(&b, SPA_TYPE_OBJECT_ParamMeta, SPA_PARAM_Meta,
+                  [&] {
+                    spa_pod_builder_add(
+                        &b, SPA_PARAM_META_type, SPA_POD_Id(SPA_META_Cursor), SPA_PARAM_META_size,
+                        SPA_POD_CHOICE_RANGE_Int(CursorMetaSize(64, 64), CursorMetaSize(1, 1),
+                                                 CursorMetaSize(1024, 1024)),
+                        0);
+                  }),
+  };
+  pw_stream_update_params(s->stream_, params, 3);
+}
+
+void MonitorStream::OnRemoveBuffer(void* self, pw_buffer* buffer) {
+  // The buffer's memory goes with it (the monitor's node went away, or a new format came).
+  auto* s = static_cast<MonitorStream*>(self);
+  if (buffer != s->held_) return;
+  s->held_ = nullptr;
+  s->frame_ = {};
+}
+
+void MonitorStream::OnProcess(void* self) {
+  auto* s = static_cast<MonitorStream*>(self);
+  // Everything that queued up since the last call, oldest first.
+  while (pw_buffer* buffer = pw_stream_dequeue_buffer(s->stream_)) s->Take(buffer);
+}
+
+void MonitorStream::Take(pw_buffer* buffer) {
+  const spa_buffer* b = buffer->buffer;
+  if (paused_) {
+    pw_stream_queue_buffer(stream_, buffer);
+    return;
+  }
+  ReadCursor(b);
+  if (b->n_datas < 1 || !HoldsPicture(b)) {
+    // The pointer moves over a still picture. mutter recycles the buffers of such updates one
+    // short while we hold one, and once it runs out it drops the update, leaving the pointer
+    // where it was; so the picture is copied and its buffer goes back too.
+    CopyHeld();
+    pw_stream_queue_buffer(stream_, buffer);
+    return;
+  }
+  const spa_data& data = b->datas[0];
+  const FrameView view =
+      MakeFrameView(data.data, data.maxsize, data.chunk->offset, data.chunk->size,
+                    data.chunk->stride, width_, height_, order_);
+  if (view.Empty()) {
+    pw_stream_queue_buffer(stream_, buffer);
+    return;
+  }
+  GiveBackHeld();
+  held_ = buffer;
+  frame_ = view;
+}
+
+void MonitorStream::ReadCursor(const spa_buffer* buffer) {
+  const auto* cursor = static_cast<const spa_meta_cursor*>(
+      spa_buffer_find_meta_data(buffer, SPA_META_Cursor, sizeof(spa_meta_cursor)));
+  if (cursor == nullptr) return;
+  // An invalid cursor: the pointer is not on this monitor, or hidden.
+  if (spa_meta_cursor_is_valid(cursor))
+    onPointer_(true, cursor->position.x, cursor->position.y);
+  else
+    onPointer_(false, 0, 0);
+}
+
+}  // namespace hueclip::qt

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/qt/monitor_layout.h"
+#include "platform/services.h"
+
+namespace hueclip::qt {
+
+// Where the pointer is, from the cursor data that the monitors' streams send with their
+// buffers, taken in the order they come.
+class PointerTracker {
+ public:
+  // The cursor data of the stream of `monitor`: the pointer is on it, at (x, y) of its pixels,
+  // or it is not (it is on a monitor that is not shared, or hidden).
+  void Update(int monitor, bool onMonitor, std::int32_t x, std::int32_t y);
+  // Forgets where it was: the streams were paused, and it may have moved meanwhile.
+  void Forget() { monitor_ = -1; }
+
+  // The monitor that has the pointer; -1 when that is not known.
+  int Monitor() const { return monitor_; }
+  // The pointer in screen pixels, the monitors being placed at `rects`; only while Monitor()
+  // is not -1.
+  Point At(const std::vector<PixelRect>& rects) const;
+
+ private:
+  int monitor_ = -1;
+  std::int32_t x_ = 0, y_ = 0;
+};
+
+}  // namespace hueclip::qt

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/qt/monitor_layout.h"
+#include "platform/qt/pointer_tracker.h"
+#include "platform/qt/portal_session.h"
+#include "platform/services.h"
+
+namespace hueclip::qt {
+
+class PipeWireConnection;
+class MonitorStream;
+
+// The cursor and the screen pixels on a Wayland desktop, through the screen-cast portal and
+// PipeWire. See portal_screen.cpp for what it does and does not support.
+class PortalScreen final : public Screen {
+ public:
+  using Failure = PortalSession::Failure;
+
+  // Asks the portal for every monitor at once (the desktop shows its sharing dialog unless a
+  // stored restore token lets it skip it). `onFailure` is called once, from the event loop and
+  // never from inside GetWindowDC or GetCursorPos, when the screen turns out unreadable: the
+  // user refused, the portal failed, or the sharing was stopped later. The screen then stays
+  // unreadable. Needs the Qt application.
+  explicit PortalScreen(std::function<void(Failure)> onFailure);
+  ~PortalScreen() override;
+  PortalScreen(const PortalScreen&) = delete;
+  PortalScreen& operator=(const PortalScreen&) = delete;
+
+  // Whether the desktop's portal can give the pointer's position, without which this screen
+  // cannot work. Waits up to about two seconds for the portal; false when there is none.
+  static bool Available() { return PortalSession::OffersCursorMetadata(); }
+
+  Point GetCursorPos() override;
+  // Null until a frame and the pointer's position have come, after a refusal or failure, and on
+  // the first pass after a pause (the streams are resumed then).
+  std::unique_ptr<ScreenContext> GetWindowDC() override;
+
+ private:
+  class Context;
+
+  void OnStarted(int fd, const QList<PortalStream>& streams, const QString& token);
+  void Lose(Failure failure);
+  void Pause();
+  void Resume();
+  std::vector<PixelRect> Rects() const;
+
+  std::function<void(Failure)> onFailure_;
+  std::string tokenPath_;
+  std::unique_ptr<PortalSession> session_;
+  std::unique_ptr<PipeWireConnection> connection_;
+  std::vector<PortalStream> monitors_;
+  std::vector<std::unique_ptr<MonitorStream>> streams_;
+  bool lost_ = false;
+  bool streamed_ = false;  // some data came: a failure now means the sharing was stopped
+  bool paused_ = false;
+  PointerTracker pointer_;
+  Point cursor_;  // as the last pass that had a context read it
+  QTimer idle_;
+};
+
+}  // namespace hueclip::qt

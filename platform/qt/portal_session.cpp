@@ -1,0 +1,206 @@
+#include "platform/qt/portal_session.h"
+
+#include <fcntl.h>
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusUnixFileDescriptor>
+
+namespace hueclip::qt {
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
+const QString kScreenCast = QStringLiteral("org.freedesktop.portal.ScreenCast");
+const QString kRequest = QStringLiteral("org.freedesktop.portal.Request");
+const QString kSession = QStringLiteral("org.freedesktop.portal.Session");
+
+constexpr uint kSourceMonitor = 1;
+constexpr uint kCursorMetadata = 4;
+constexpr uint kPersistUntilRevoked = 2;
+constexpr uint kResponseCancelled = 1;
+
+// The portal names a request object after the caller's unique bus name and the handle token,
+// so its Response can be listened for before the call that creates it is even sent.
+QString RequestPath(const QDBusConnection& bus, const QString& token) {
+  QString sender = bus.baseService().mid(1);
+  sender.replace(QLatin1Char('.'), QLatin1Char('_'));
+  return kPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
+}
+
+void ReadPair(const QVariant& value, int& first, int& second) {
+  if (!value.canConvert<QDBusArgument>()) return;
+  const QDBusArgument arg = value.value<QDBusArgument>();
+  arg.beginStructure();
+  arg >> first >> second;
+  arg.endStructure();
+}
+
+// The "streams" result of Start: a(ua{sv}), the node id and the properties of each.
+QList<PortalStream> ReadStreams(const QVariant& value) {
+  QList<PortalStream> streams;
+  if (!value.canConvert<QDBusArgument>()) return streams;
+  const QDBusArgument arg = value.value<QDBusArgument>();
+  arg.beginArray();
+  while (!arg.atEnd()) {
+    PortalStream stream;
+    QVariantMap properties;
+    arg.beginStructure();
+    arg >> stream.nodeId >> properties;
+    arg.endStructure();
+    ReadPair(properties.value(QStringLiteral("position")), stream.x, stream.y);
+    ReadPair(properties.value(QStringLiteral("size")), stream.width, stream.height);
+    streams.append(stream);
+  }
+  arg.endArray();
+  return streams;
+}
+
+}  // namespace
+
+PortalSession::PortalSession(QString restoreToken, QObject* parent)
+    : QObject(parent), restoreToken_(std::move(restoreToken)) {}
+
+PortalSession::~PortalSession() {
+  StopListening();
+  if (sessionPath_.isEmpty()) return;
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  bus.disconnect(kService, sessionPath_, kSession, QStringLiteral("Closed"), this,
+                 SLOT(OnSessionClosed(QVariantMap)));
+  bus.call(
+      QDBusMessage::createMethodCall(kService, sessionPath_, kSession, QStringLiteral("Close")),
+      QDBus::NoBlock);
+}
+
+bool PortalSession::OffersCursorMetadata(int timeoutMs) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return false;
+  QDBusMessage get = QDBusMessage::createMethodCall(
+      kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
+  get << kScreenCast;
+  const QDBusMessage reply = bus.call(get, QDBus::Block, timeoutMs);
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
+  const QVariantMap properties = qdbus_cast<QVariantMap>(reply.arguments().first());
+  return properties.value(QStringLiteral("version")).toUInt() >= 4 &&
+         (properties.value(QStringLiteral("AvailableCursorModes")).toUInt() & kCursorMetadata) != 0;
+}
+
+void PortalSession::Start() {
+  if (step_ != Step::kIdle) return;
+  if (!QDBusConnection::sessionBus().isConnected()) return Fail(Failure::kFailed);
+  const QVariantMap options{{QStringLiteral("session_handle_token"), QStringLiteral("hueclip")}};
+  Ask(Step::kCreating, QStringLiteral("CreateSession"), {options});
+}
+
+void PortalSession::Ask(Step step, const QString& method, QList<QVariant> args) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  const QString token = QStringLiteral("hueclip%1").arg(++tokenCounter_);
+  QVariantMap options = args.takeLast().toMap();
+  options.insert(QStringLiteral("handle_token"), token);
+  args.append(options);
+
+  StopListening();
+  requestPath_ = RequestPath(bus, token);
+  bus.connect(kService, requestPath_, kRequest, QStringLiteral("Response"), this,
+              SLOT(OnResponse(uint, QVariantMap)));
+  step_ = step;
+
+  QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kScreenCast, method);
+  call.setArguments(args);
+  auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this,
+          [this, step](QDBusPendingCallWatcher* finished) {
+            finished->deleteLater();
+            // The call itself only returns the request's path; an error means no answer comes.
+            if (finished->isError() && step_ == step) Fail(Failure::kFailed);
+          });
+}
+
+void PortalSession::OnResponse(uint response, const QVariantMap& results) {
+  const Step step = step_;
+  StopListening();
+  if (response != 0)
+    return Fail(response == kResponseCancelled ? Failure::kRefused : Failure::kFailed);
+  switch (step) {
+    case Step::kCreating:
+      return AfterCreate(results);
+    case Step::kSelecting:
+      return AfterSelect();
+    case Step::kStarting:
+      return AfterStart(results);
+    default:
+      return;
+  }
+}
+
+void PortalSession::AfterCreate(const QVariantMap& results) {
+  const QVariant handle = results.value(QStringLiteral("session_handle"));
+  sessionPath_ = handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
+                                                      : handle.toString();
+  if (sessionPath_.isEmpty()) return Fail(Failure::kFailed);
+  QDBusConnection::sessionBus().connect(kService, sessionPath_, kSession, QStringLiteral("Closed"),
+                                        this, SLOT(OnSessionClosed(QVariantMap)));
+  QVariantMap options{{QStringLiteral("types"), QVariant::fromValue(kSourceMonitor)},
+                      {QStringLiteral("multiple"), true},
+                      {QStringLiteral("cursor_mode"), QVariant::fromValue(kCursorMetadata)},
+                      {QStringLiteral("persist_mode"), QVariant::fromValue(kPersistUntilRevoked)}};
+  if (!restoreToken_.isEmpty()) options.insert(QStringLiteral("restore_token"), restoreToken_);
+  Ask(Step::kSelecting, QStringLiteral("SelectSources"),
+      {QVariant::fromValue(QDBusObjectPath(sessionPath_)), options});
+}
+
+void PortalSession::AfterSelect() {
+  Ask(Step::kStarting, QStringLiteral("Start"),
+      {QVariant::fromValue(QDBusObjectPath(sessionPath_)), QString(), QVariantMap()});
+}
+
+void PortalSession::AfterStart(const QVariantMap& results) {
+  streams_ = ReadStreams(results.value(QStringLiteral("streams")));
+  restoreToken_ = results.value(QStringLiteral("restore_token")).toString();
+  if (streams_.isEmpty()) return Fail(Failure::kFailed);
+  OpenRemote();
+}
+
+void PortalSession::OpenRemote() {
+  step_ = Step::kOpening;
+  QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kScreenCast,
+                                                     QStringLiteral("OpenPipeWireRemote"));
+  call.setArguments({QVariant::fromValue(QDBusObjectPath(sessionPath_)), QVariantMap()});
+  auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this,
+          [this](QDBusPendingCallWatcher* finished) {
+            finished->deleteLater();
+            if (step_ != Step::kOpening) return;
+            const QDBusPendingReply<QDBusUnixFileDescriptor> reply = *finished;
+            // The descriptor object closes its own copy when it goes.
+            const int fd = reply.isError() || !reply.value().isValid()
+                               ? -1
+                               : fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
+            if (fd < 0) return Fail(Failure::kFailed);
+            step_ = Step::kRunning;
+            emit Started(fd, streams_, restoreToken_);
+          });
+}
+
+void PortalSession::OnSessionClosed(const QVariantMap&) { Fail(Failure::kStopped); }
+
+void PortalSession::Fail(Failure failure) {
+  if (step_ == Step::kOver) return;
+  step_ = Step::kOver;
+  StopListening();
+  emit Failed(failure);
+}
+
+void PortalSession::StopListening() {
+  if (requestPath_.isEmpty()) return;
+  QDBusConnection::sessionBus().disconnect(kService, requestPath_, kRequest,
+                                           QStringLiteral("Response"), this,
+                                           SLOT(OnResponse(uint, QVariantMap)));
+  requestPath_.clear();
+}
+
+}  // namespace hueclip::qt

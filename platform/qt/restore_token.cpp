@@ -1,0 +1,86 @@
+#include "platform/qt/restore_token.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace hueclip::qt {
+namespace {
+
+constexpr std::string_view kFileName = "hueclip/screen-cast-token";
+// Tokens are short (a UUID on GNOME); anything much longer is not one.
+constexpr std::size_t kMaxToken = 1024;
+
+bool IsAbsolute(const char* dir) { return dir != nullptr && dir[0] == '/'; }
+
+bool MakeParents(const std::string& path) {
+  for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    const std::string dir = path.substr(0, slash);
+    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  return true;
+}
+
+bool WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = write(fd, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string RestoreTokenPath(const char* xdgStateHome, const char* home) {
+  std::string dir;
+  if (IsAbsolute(xdgStateHome))
+    dir = xdgStateHome;
+  else if (IsAbsolute(home))
+    dir = std::string(home) + "/.local/state";
+  else
+    return {};
+  if (dir.back() != '/') dir += '/';
+  return dir + std::string(kFileName);
+}
+
+std::string LoadRestoreToken(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
+  std::string token(kMaxToken + 1, '\0');
+  std::size_t got = 0;
+  while (got < token.size()) {
+    const ssize_t n = read(fd, token.data() + got, token.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  close(fd);
+  token.resize(got);
+  while (!token.empty() && (token.back() == '\n' || token.back() == ' ')) token.pop_back();
+  if (token.size() > kMaxToken) return {};
+  for (const char c : token)
+    if (c <= ' ' || c > '~') return {};
+  return token;
+}
+
+bool SaveRestoreToken(const std::string& path, std::string_view token) {
+  if (path.empty() || !MakeParents(path)) return false;
+  // Written beside the old file and renamed over it, so a crash never leaves half a token.
+  const std::string temporary = path + ".new";
+  const int fd =
+      open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0) return false;
+  bool ok = fchmod(fd, 0600) == 0 && WriteAll(fd, token) && WriteAll(fd, "\n");
+  ok = close(fd) == 0 && ok;
+  if (ok && rename(temporary.c_str(), path.c_str()) == 0) return true;
+  unlink(temporary.c_str());
+  return false;
+}
+
+}  // namespace hueclip::qt

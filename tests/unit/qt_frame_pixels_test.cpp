@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "platform/qt/frame_pixels.h"
+
+namespace hueclip::qt {
+namespace {
+
+// A 3 x 2 frame, rows 16 bytes apart (4 bytes of padding each), its pixels numbered so that
+// every byte differs: pixel n holds bytes 0xn1 0xn2 0xn3 0xn4.
+std::vector<std::uint8_t> NumberedFrame() {
+  std::vector<std::uint8_t> bytes(2 * 16, 0xEE);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x)
+      for (int i = 0; i < 4; ++i)
+        bytes[static_cast<std::size_t>(y * 16 + x * 4 + i)] =
+            static_cast<std::uint8_t>(((y * 3 + x) << 4) | (i + 1));
+  return bytes;
+}
+
+TEST(QtFramePixels, EachByteOrderGivesRedInTheLowByte) {
+  const std::vector<std::uint8_t> bytes = NumberedFrame();
+  const FrameView bgrx =
+      MakeFrameView(bytes.data(), bytes.size(), 0, bytes.size(), 16, 3, 2, PixelOrder::kBgrx);
+  const FrameView rgbx =
+      MakeFrameView(bytes.data(), bytes.size(), 0, bytes.size(), 16, 3, 2, PixelOrder::kRgbx);
+  // Pixel 5 (x 2, y 1): bytes 51 52 53 54. BGRx: blue 51, green 52, red 53.
+  EXPECT_EQ(bgrx.PixelAt(2, 1), 0x515253);
+  EXPECT_EQ(rgbx.PixelAt(2, 1), 0x535251);
+  // The first pixel of the second row starts one stride in, past the padding.
+  EXPECT_EQ(bgrx.PixelAt(0, 1), 0x313233);
+  EXPECT_EQ(bgrx.PixelAt(0, 0), 0x010203);
+}
+
+TEST(QtFramePixels, PointsOutsideTheFrameCannotBeRead) {
+  const std::vector<std::uint8_t> bytes = NumberedFrame();
+  const FrameView view =
+      MakeFrameView(bytes.data(), bytes.size(), 0, bytes.size(), 16, 3, 2, PixelOrder::kBgrx);
+  for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {3, 0}, {0, 2}, {1 << 30, 1 << 30}})
+    EXPECT_EQ(view.PixelAt(x, y), -1) << x << "," << y;
+  EXPECT_EQ(FrameView{}.PixelAt(0, 0), -1);
+}
+
+TEST(QtFramePixels, OnlyRowsInsideTheBufferAreRead) {
+  const std::vector<std::uint8_t> bytes = NumberedFrame();
+  // The chunk starts one row in: the view's first row is the frame's second.
+  FrameView view = MakeFrameView(bytes.data(), bytes.size(), 16, 16, 16, 3, 2, PixelOrder::kBgrx);
+  EXPECT_EQ(view.height, 1);
+  EXPECT_EQ(view.PixelAt(0, 0), 0x313233);
+  // A chunk that claims more than the buffer holds is cut to the buffer; the last row needs
+  // only its pixels (12 bytes), not the whole stride.
+  view = MakeFrameView(bytes.data(), 28, 0, 1000, 16, 3, 2, PixelOrder::kBgrx);
+  EXPECT_EQ(view.height, 2);
+  view = MakeFrameView(bytes.data(), 27, 0, 1000, 16, 3, 2, PixelOrder::kBgrx);
+  EXPECT_EQ(view.height, 1);
+  EXPECT_EQ(view.PixelAt(0, 1), -1);
+  // Stride 0 means packed rows.
+  view = MakeFrameView(bytes.data(), bytes.size(), 0, bytes.size(), 0, 4, 2, PixelOrder::kBgrx);
+  EXPECT_EQ(view.stride, 16u);
+  EXPECT_EQ(view.PixelAt(0, 1), 0x313233);
+}
+
+TEST(QtFramePixels, BuffersThatCannotHoldARowGiveNothing) {
+  const std::vector<std::uint8_t> bytes = NumberedFrame();
+  const struct {
+    std::size_t capacity, offset, size;
+    std::int64_t stride;
+  } cases[] = {
+      {32, 0, 32, 8},    // stride shorter than a row of 3 pixels
+      {32, 0, 32, -16},  // bottom-up rows are not sent by compositors
+      {32, 0, 11, 16},   // not even one row
+      {32, 40, 32, 16},  // offset beyond the buffer
+      {32, 24, 32, 16},  // 8 bytes left after the offset
+  };
+  for (const auto& c : cases) {
+    EXPECT_TRUE(
+        MakeFrameView(bytes.data(), c.capacity, c.offset, c.size, c.stride, 3, 2, PixelOrder::kBgrx)
+            .Empty())
+        << c.capacity << " " << c.offset << " " << c.size << " " << c.stride;
+  }
+  EXPECT_TRUE(MakeFrameView(nullptr, 32, 0, 32, 16, 3, 2, PixelOrder::kBgrx).Empty());
+}
+
+TEST(QtFramePixels, ACopyHoldsTheSamePixelsWithoutThePadding) {
+  std::vector<std::uint8_t> bytes = NumberedFrame();
+  const FrameView view =
+      MakeFrameView(bytes.data(), bytes.size(), 0, bytes.size(), 16, 3, 2, PixelOrder::kRgbx);
+  std::vector<std::uint8_t> storage;
+  const FrameView copy = CopyFrame(view, storage);
+  std::fill(bytes.begin(), bytes.end(), 0);  // the buffer goes back and is written over
+  EXPECT_EQ(storage.size(), 24u);
+  EXPECT_EQ(copy.order, PixelOrder::kRgbx);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) {
+      const int n = y * 3 + x;
+      EXPECT_EQ(copy.PixelAt(x, y), (n << 4 | 1) | (n << 4 | 2) << 8 | (n << 4 | 3) << 16);
+    }
+  EXPECT_EQ(copy.PixelAt(3, 0), -1);
+  EXPECT_TRUE(CopyFrame(FrameView{}, storage).Empty());
+}
+
+}  // namespace
+}  // namespace hueclip::qt

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/qt/monitor_layout.h"
+
+namespace hueclip::qt {
+namespace {
+
+// Which monitor, and which of its pixels, shows the screen pixel (x, y): "-1" off every one.
+std::string Locate(const std::vector<MonitorGeometry>& monitors, std::int64_t x, std::int64_t y) {
+  const std::vector<PixelRect> rects = PlaceMonitors(monitors);
+  const int i = MonitorAt(rects, x, y);
+  if (i < 0) return "-1";
+  const PixelRect& r = rects[static_cast<std::size_t>(i)];
+  return std::to_string(i) + ":" + std::to_string(x - r.left) + "," + std::to_string(y - r.top);
+}
+
+TEST(QtMonitorLayout, UnscaledMonitorsKeepTheLayoutsCoordinates) {
+  // Two monitors side by side, the second lower and smaller: a gap below it and above it.
+  const std::vector<MonitorGeometry> desk{{0, 0, 1920, 1080, 1920, 1080},
+                                          {1920, 200, 1280, 720, 1280, 720}};
+  EXPECT_EQ(Locate(desk, 0, 0), "0:0,0");
+  EXPECT_EQ(Locate(desk, 1919, 1079), "0:1919,1079");
+  EXPECT_EQ(Locate(desk, 1920, 200), "1:0,0");
+  EXPECT_EQ(Locate(desk, 3199, 919), "1:1279,719");
+  EXPECT_EQ(Locate(desk, 1920, 199), "-1");  // above the second monitor
+  EXPECT_EQ(Locate(desk, 3200, 500), "-1");  // right of it
+  EXPECT_EQ(Locate(desk, 1000, 1080), "-1");
+  EXPECT_EQ(Locate(desk, -1, 0), "-1");
+}
+
+TEST(QtMonitorLayout, MonitorsOfOneScaleTileInDevicePixels) {
+  // Layout in logical units, frames twice as large: a 2560 x 1440 panel at scale 2 left of
+  // another one.
+  const std::vector<MonitorGeometry> desk{{0, 0, 1280, 720, 2560, 1440},
+                                          {1280, 0, 1280, 720, 2560, 1440}};
+  EXPECT_EQ(Locate(desk, 2559, 0), "0:2559,0");
+  EXPECT_EQ(Locate(desk, 2560, 0), "1:0,0");
+  EXPECT_EQ(Locate(desk, 5119, 1439), "1:2559,1439");
+  EXPECT_EQ(Locate(desk, 5120, 0), "-1");
+  // Fractional scale 1.5: 1707 logical units are 2560 pixels; the next monitor starts right
+  // after the last pixel of the first.
+  const std::vector<MonitorGeometry> fractional{{0, 0, 1707, 960, 2560, 1440},
+                                                {1707, 0, 1707, 960, 2560, 1440}};
+  EXPECT_EQ(Locate(fractional, 2559, 5), "0:2559,5");
+  EXPECT_EQ(Locate(fractional, 2560, 5), "1:0,5");
+}
+
+TEST(QtMonitorLayout, MixedScalesNeverOverlap) {
+  // A scale-2 laptop panel and an unscaled monitor to its right, both 1280 units wide.
+  const std::vector<MonitorGeometry> desk{{0, 0, 1280, 800, 2560, 1600},
+                                          {1280, 0, 1280, 1024, 1280, 1024}};
+  EXPECT_EQ(Locate(desk, 2559, 1599), "0:2559,1599");
+  EXPECT_EQ(Locate(desk, 2560, 0), "1:0,0");
+  // The unscaled monitor keeps its own pixels: a gap follows it.
+  EXPECT_EQ(Locate(desk, 3839, 1023), "1:1279,1023");
+  EXPECT_EQ(Locate(desk, 3840, 0), "-1");
+  EXPECT_EQ(Locate(desk, 2560, 1024), "-1");
+}
+
+TEST(QtMonitorLayout, MonitorsWithoutAFrameSizeHoldNoPixels) {
+  // The second stream has not agreed a format yet; the portal gave no sizes at all.
+  const std::vector<MonitorGeometry> desk{{0, 0, 0, 0, 640, 480}, {640, 0, 0, 0, 0, 0}};
+  EXPECT_EQ(Locate(desk, 639, 479), "0:639,479");
+  EXPECT_EQ(Locate(desk, 640, 0), "-1");
+  // Layout positions left of and above the origin.
+  const std::vector<MonitorGeometry> left{{-800, -100, 800, 600, 800, 600}, {0, 0, 0, 0, 640, 480}};
+  EXPECT_EQ(Locate(left, -800, -100), "0:0,0");
+  EXPECT_EQ(Locate(left, -1, 499), "0:799,599");
+  EXPECT_EQ(Locate(left, 0, 0), "1:0,0");
+}
+
+}  // namespace
+}  // namespace hueclip::qt

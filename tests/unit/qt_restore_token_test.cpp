@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <utility>
+
+#include "platform/qt/restore_token.h"
+
+namespace hueclip::qt {
+namespace {
+
+TEST(QtRestoreToken, LivesInTheUsersStateDirectory) {
+  EXPECT_EQ(RestoreTokenPath("/x/state", "/home/u"), "/x/state/hueclip/screen-cast-token");
+  EXPECT_EQ(RestoreTokenPath("/x/state/", "/home/u"), "/x/state/hueclip/screen-cast-token");
+  EXPECT_EQ(RestoreTokenPath(nullptr, "/home/u"), "/home/u/.local/state/hueclip/screen-cast-token");
+  EXPECT_EQ(RestoreTokenPath("", "/home/u"), "/home/u/.local/state/hueclip/screen-cast-token");
+  // A relative XDG_STATE_HOME is not to be used.
+  EXPECT_EQ(RestoreTokenPath("state", "/home/u"), "/home/u/.local/state/hueclip/screen-cast-token");
+  EXPECT_EQ(RestoreTokenPath("state", "home"), "");
+  EXPECT_EQ(RestoreTokenPath(nullptr, nullptr), "");
+}
+
+class QtRestoreTokenFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/hueclip-token-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+  static unsigned Mode(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+  }
+
+  std::string dir_;
+};
+
+TEST_F(QtRestoreTokenFile, IsCreatedWithItsDirectoriesForTheUserAlone) {
+  const std::string path = RestoreTokenPath((dir_ + "/state").c_str(), nullptr);
+  EXPECT_EQ(LoadRestoreToken(path), "");  // nothing stored yet
+  const mode_t umask_before = umask(0);   // the widest umask must not widen the file
+  ASSERT_TRUE(SaveRestoreToken(path, "a2a7e108-dc27-4eef"));
+  umask(umask_before);
+  EXPECT_EQ(Mode(path), 0600u);
+  EXPECT_EQ(Mode(dir_ + "/state/hueclip"), 0700u);
+  EXPECT_EQ(LoadRestoreToken(path), "a2a7e108-dc27-4eef");
+}
+
+TEST_F(QtRestoreTokenFile, ANewTokenReplacesTheOldAndTightensItsMode) {
+  const std::string path = dir_ + "/token";
+  { std::ofstream(path) << "old-token-that-was-longer\n"; }
+  chmod(path.c_str(), 0644);
+  // A temporary file left over by a crash, readable by all.
+  { std::ofstream(path + ".new") << "x"; }
+  chmod((path + ".new").c_str(), 0666);
+  ASSERT_TRUE(SaveRestoreToken(path, "new"));
+  EXPECT_EQ(LoadRestoreToken(path), "new");
+  EXPECT_EQ(Mode(path), 0600u);
+  EXPECT_NE(access((path + ".new").c_str(), F_OK), 0);  // no temporary file left behind
+}
+
+TEST_F(QtRestoreTokenFile, AnUnusableDirectoryOnlyMeansNoToken) {
+  // The state "directory" is a file: nothing can be created below it.
+  const std::string blocker = dir_ + "/file";
+  { std::ofstream(blocker) << "x"; }
+  const std::string path = RestoreTokenPath(blocker.c_str(), nullptr);
+  EXPECT_FALSE(SaveRestoreToken(path, "token"));
+  EXPECT_EQ(LoadRestoreToken(path), "");
+  EXPECT_FALSE(SaveRestoreToken("", "token"));
+}
+
+TEST_F(QtRestoreTokenFile, FilesThatHoldNoTokenAreIgnored) {
+  const std::string path = dir_ + "/token";
+  for (const std::string& content : {std::string("two words\n"), std::string("bin\x01ary"),
+                                     std::string(2000, 'a'), std::string("\n")}) {
+    { std::ofstream(path) << content; }
+    EXPECT_EQ(LoadRestoreToken(path), "") << content.size();
+  }
+}
+
+}  // namespace
+}  // namespace hueclip::qt

@@ -84,16 +84,6 @@ TEST_F(PickerTest, ATickRefreshesTheReadoutsOfTheSelectedCell) {
   EXPECT_EQ(Caption(main_ids::lblLong), "5649426");
 }
 
-TEST_F(PickerTest, AnUnchangedBlockCostsNoRedraw) {
-  Tick();
-  const int redraws = p.toolkit.peers[0].redraws;
-  Tick();
-  EXPECT_EQ(p.toolkit.peers[0].redraws, redraws);
-  p.screen.cursor.x += 1;  // every cell and the position change
-  Tick();
-  EXPECT_EQ(p.toolkit.peers[0].redraws, redraws + 25 + 4);
-}
-
 TEST_F(PickerTest, AScreenThatCannotBeReadLeavesTheWindowAsItIs) {
   p.screen.readable = false;
   Tick();
@@ -233,12 +223,6 @@ TEST_F(PickerTest, ABusyClipboardKeepsEverythingAndSaysNothingWasCopied) {
   p.clipboard.refuse = false;
   main.lblPos_Click();
   EXPECT_EQ(p.clipboard.text, "100, 200");
-}
-
-TEST_F(PickerTest, KeysNeedKeyPreview) {
-  main.form().SetKeyPreview(false);
-  Key(kKeyD);
-  EXPECT_EQ(Sel(), 12);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "platform/services.h"
 
 class QApplication;
+class QProcessEnvironment;
 
 namespace hueclip::qt {
 
@@ -26,7 +27,7 @@ class QtPlatform {
   Services& services() { return *services_; }
 
  private:
-  QtPlatform(int& argc, char** argv);
+  QtPlatform(int& argc, char** argv, QProcessEnvironment userEnvironment);
 
   std::unique_ptr<QApplication> app_;
   std::unique_ptr<X11Screen> screen_;

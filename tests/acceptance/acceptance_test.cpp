@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <sstream>
 
@@ -457,18 +458,19 @@ TEST_F(Hueclip, RightToLeftKeepsTheWindowAsItIs) {
   EXPECT_TRUE(frozen_window() == left_to_right) << "the window differs with -reverse";
 }
 
-TEST_F(Hueclip, AQtPlatformThatCannotStartGivesWayToX11) {
-  // No Wayland display: Qt cannot start on it.
-  ASSERT_NO_FATAL_FAILURE(Launch(*g_x, "", {"QT_QPA_PLATFORM=wayland"}));
-  g_x->MovePointer(170, 470);
-  EXPECT_EQ(WaitForBlock(BlockAt(170, 470)), "");
-}
-
-TEST_F(Hueclip, TheDisplayOptionTakesTheSamplingAlong) {
-  if (UnderWine()) GTEST_SKIP() << "Qt's -display option";
-  ASSERT_NO_FATAL_FAILURE(Launch(*g_x, "-display " + g_x->display_name(), {"DISPLAY=:999"}));
-  g_x->MovePointer(170, 470);
-  EXPECT_EQ(WaitForBlock(BlockAt(170, 470)), "");
+TEST_F(Hueclip, UsersStartUpSettingsStillGiveAWorkingPicker) {
+  struct Case {
+    std::string args;
+    std::vector<std::string> env;
+  };
+  std::vector<Case> cases{{"", {"QT_QPA_PLATFORM=wayland"}}};  // with no Wayland display
+  if (!UnderWine()) cases.push_back({"-display " + g_x->display_name(), {"DISPLAY=:999"}});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args + " " + c.env[0]);
+    ASSERT_NO_FATAL_FAILURE(Launch(*g_x, c.args, c.env));
+    g_x->MovePointer(170, 470);
+    EXPECT_EQ(WaitForBlock(BlockAt(170, 470)), "");
+  }
 }
 
 TEST_F(Hueclip, ThePointerOnASecondXScreenShowsThatScreensPixels) {
@@ -540,6 +542,22 @@ TEST_F(HueclipElsewhere, DirectColourPixelsGoThroughTheColourMap) {
       },
       5s);
   EXPECT_EQ(copied, expected);
+}
+
+TEST_F(HueclipElsewhere, AServerWithRoomForOneMoreClientIsStillRead) {
+  StartServer({"-screen", "0", "1024x768x24", "-maxclients", "64"});
+  const Picture& p = kPictures[2];
+  server_.CreatePicture(p.r, [&](int x, int y) { return p.At(p.r.x + x, p.r.y + y); });
+  // Every connection the server takes but one, which Qt's will be.
+  std::vector<std::unique_ptr<Display, int (*)(Display*)>> others;
+  while (Display* d = XOpenDisplay(server_.display_name().c_str()))
+    others.emplace_back(d, XCloseDisplay);
+  ASSERT_FALSE(others.empty());
+  others.pop_back();
+  server_.Sleep(200ms);
+  ASSERT_NO_FATAL_FAILURE(Launch(server_));
+  server_.MovePointer(170, 470);
+  EXPECT_EQ(WaitForBlock(BlockAt(170, 470)), "");
 }
 
 TEST_F(HueclipElsewhere, AnEightBitDisplayIsRefusedInOneLine) {

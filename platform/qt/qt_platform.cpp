@@ -71,16 +71,17 @@ bool PrepareQt(int argc, char** argv) {
   return true;
 }
 
-// The connection the screen is read over. The sampling reads go over a connection of their own
-// to the server Qt is on: on Qt's connection every reply is handed over by Qt's X event thread,
-// which costs more than the reads themselves. When the server takes no more clients, Qt's
-// connection serves. Null when Qt is not on X; the display that DISPLAY names is tried then.
-X11Screen* MakeX11Screen() {
+// The screen that the cursor and the pixels are read from, once Qt runs: the X server that Qt
+// is on. The reads go over a connection of their own: on Qt's connection every reply is handed
+// over by Qt's X event thread, which costs more than the reads themselves. When the server
+// takes no more clients, Qt's connection serves. When Qt is not on X, the X server that DISPLAY
+// names is read, if there is one.
+std::unique_ptr<Screen> MakeScreen() {
   const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
   Display* qtDisplay = x11 != nullptr ? x11->display() : nullptr;
   Display* own = XOpenDisplay(qtDisplay != nullptr ? DisplayString(qtDisplay) : nullptr);
-  if (own != nullptr) return new X11Screen(own, true);
-  return new X11Screen(qtDisplay, false);
+  if (own != nullptr) return std::make_unique<X11Screen>(own, true);
+  return std::make_unique<X11Screen>(qtDisplay, false);
 }
 
 }  // namespace
@@ -94,7 +95,7 @@ std::unique_ptr<QtPlatform> QtPlatform::Create(int& argc, char** argv) {
 
 QtPlatform::QtPlatform(int& argc, char** argv, QProcessEnvironment userEnvironment)
     : app_(std::make_unique<QApplication>(argc, argv)),
-      screen_(MakeX11Screen()),
+      screen_(MakeScreen()),
       clipboard_(std::make_unique<QtClipboard>()),
       shell_(std::make_unique<QtShell>(std::move(userEnvironment))),
       toolkit_(std::make_unique<QtToolkit>()),

@@ -22,17 +22,21 @@
 namespace hueclip::qt {
 namespace {
 
-// The value of the Qt command-line option `name` ("-display", "-platform"), or null.
+// The value of the Qt command-line option `name` ("-display", "-platform"; Qt takes them with
+// two dashes too), or null.
 char** OptionValue(int argc, char** argv, const char* name) {
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::strcmp(argv[i], name) == 0) return &argv[i + 1];
+  for (int i = 1; i + 1 < argc; ++i) {
+    const char* arg = argv[i][0] == '-' && argv[i][1] == '-' ? argv[i] + 1 : argv[i];
+    if (std::strcmp(arg, name) == 0) return &argv[i + 1];
+  }
   return nullptr;
 }
 
 // Gets Qt's environment ready before Qt starts. The X server that Qt will use (-display, else
-// DISPLAY) must answer and have a depth Qt can paint on, since the screen is read through X.
-// The user's own choice of Qt platform (-platform, else QT_QPA_PLATFORM) comes first, with X11
-// behind it for when it cannot be met: Qt aborts when it has no platform to run on.
+// DISPLAY) must answer, unless the user chose a Qt platform and a Wayland display is named, and
+// have a depth Qt can paint on, since the screen is read through X. The user's own choice of Qt
+// platform (-platform, else QT_QPA_PLATFORM) comes first, with X11 behind it for when it cannot
+// be met: Qt aborts when it has no platform to run on.
 bool PrepareQt(int argc, char** argv) {
   char** displayOption = OptionValue(argc, argv, "-display");
   const XDisplayFacts x = ProbeXDisplay(displayOption != nullptr ? *displayOption : nullptr);
@@ -40,7 +44,8 @@ bool PrepareQt(int argc, char** argv) {
   char** platformOption = OptionValue(argc, argv, "-platform");
   const QByteArray chosen =
       platformOption != nullptr ? QByteArray(*platformOption) : qgetenv("QT_QPA_PLATFORM");
-  if (!x.reachable && (chosen.isEmpty() || chosen.startsWith("xcb"))) {
+  const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  if (!x.reachable && (chosen.isEmpty() || chosen.startsWith("xcb") || !wayland)) {
     std::fputs("hueclip: cannot open the X display; Hueclip needs X11 or XWayland\n", stderr);
     return false;
   }

@@ -26,7 +26,7 @@ std::map<std::string, long> g_byRequest;  // requests of kRecordedPasses passes
 constexpr int kRecordedPasses = 100;
 
 void BM_SamplingPass(benchmark::State& state) {
-  hueclip::qt::X11Screen screen(g_display);
+  hueclip::qt::X11Screen screen(g_display, false);
   hueclip::bench::OnePass(screen);
   const unsigned long before = NextRequest(g_display);
   for (auto _ : state) benchmark::DoNotOptimize(hueclip::bench::OnePass(screen));
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   {
-    hueclip::qt::X11Screen screen(g_display);
+    hueclip::qt::X11Screen screen(g_display, false);
     hueclip::bench::OnePass(screen);
     g_byRequest = hueclip::bench::RecordRequests(g_display, [&] {
       for (int i = 0; i < kRecordedPasses; ++i)

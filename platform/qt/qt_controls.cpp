@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPixmap>
 
+#include <xcb/xproto.h>
+
 #include "platform/qt/qt_colours.h"
 #include "resources/hand.xpm"
 
@@ -70,6 +72,18 @@ void FormWidget::Repaint(std::size_t control) {
 bool FormWidget::event(QEvent* event) {
   if (event->type() == QEvent::UpdateRequest) pending_ = QRect();
   return QWidget::event(event);
+}
+
+bool FormWidget::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+  // Qt has no event for a native window that another client destroys (xdotool windowclose,
+  // xkill -id): the window would be gone and the widget would go on without it.
+  if (eventType == "xcb_generic_event_t" && destroyedByOthers) {
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    if ((event->response_type & 0x7f) == XCB_DESTROY_NOTIFY &&
+        reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window == winId())
+      destroyedByOthers();
+  }
+  return QWidget::nativeEvent(eventType, message, result);
 }
 
 void FormWidget::paintEvent(QPaintEvent* event) {

@@ -29,9 +29,11 @@ class FormWidget final : public QWidget {
 
   std::function<void(std::size_t control)> clicked;  // a left press and release on one label
   std::function<void()> closed;                      // the user closed the window
+  std::function<void()> destroyedByOthers;           // another client destroyed the native window
 
  protected:
   bool event(QEvent* event) override;
+  bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

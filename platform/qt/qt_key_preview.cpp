@@ -11,11 +11,12 @@
 namespace hueclip::qt {
 namespace {
 
-// The Windows virtual-key code of a key press. The keysym of the press decides when it names
-// a key (letters in either case, digits, keypad, function and cursor keys); otherwise the key's
-// own symbols without and with Shift, in the active keyboard group and then in the first one,
-// so that Shift+1 gives the code of 1 and a key of a non-Latin layout the code of its Latin
-// letter. Events with no X key behind them fall back to Qt's key code.
+// The Windows virtual-key code of a key press, which, as on Windows, names the physical key
+// whatever the layout. The keysym of the press decides when it names a key (letters in either
+// case, digits, keypad, function and cursor keys); otherwise the key's own symbols without and
+// with Shift, in the active keyboard group and then in the others, so that Shift+1 gives the
+// code of 1, and a key of a non-Latin layout the code of its Latin letter in whichever group
+// the Latin layout is. Events with no X key behind them fall back to Qt's key code.
 std::int16_t VirtualKey(const QKeyEvent& event) {
   std::int16_t vk = VirtualKeyFromKeysym(event.nativeVirtualKey());
   const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -23,9 +24,8 @@ std::int16_t VirtualKey(const QKeyEvent& event) {
   const unsigned keycode = event.nativeScanCode();
   if (vk == 0 && display != nullptr && keycode != 0) {
     const int group = static_cast<int>((event.nativeModifiers() >> 13) & 3);
-    for (int g : {group, 0})
-      for (int level : {0, 1})
-        if (vk == 0) vk = VirtualKeyFromKeysym(KeysymOf(display, keycode, g, level));
+    for (std::uint32_t keysym : KeysymsOf(display, keycode, group))
+      if (vk == 0) vk = VirtualKeyFromKeysym(keysym);
   }
   if (vk == 0) vk = VirtualKeyFromQtKey(event.key());
   return vk;

@@ -1,55 +1,117 @@
 #include "platform/qt/qt_platform.h"
 
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include <QApplication>
 #include <QByteArray>
+#include <QIcon>
+#include <QPixmap>
+#include <QProcessEnvironment>
+
+#include <X11/Xlib.h>
 
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/qt/x11_display.h"
 #include "platform/qt/x11_screen.h"
+#include "resources/hueclip.xpm"
 
 namespace hueclip::qt {
 namespace {
 
-// Chooses Qt's X11 platform unless the user chose one, and checks that an X server answers
-// before Qt tries (it aborts when it cannot connect).
-bool PrepareQt() {
-  const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
-  if (chosen.isEmpty()) qputenv("QT_QPA_PLATFORM", "xcb");
-  const int dpi = XDisplayDpi();
-  if ((chosen.isEmpty() || chosen.startsWith("xcb")) && dpi == 0) {
+// The value of the Qt command-line option `name` ("-display", "-platform"; Qt takes them with
+// two dashes too), or null.
+char** OptionValue(int argc, char** argv, const char* name) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    const char* arg = argv[i][0] == '-' && argv[i][1] == '-' ? argv[i] + 1 : argv[i];
+    if (std::strcmp(arg, name) == 0) return &argv[i + 1];
+  }
+  return nullptr;
+}
+
+// Gets Qt's environment ready before Qt starts. The X server that Qt will use (-display, else
+// DISPLAY) must answer, unless the user chose a Qt platform and a Wayland display is named, and
+// have a depth Qt can paint on, since the screen is read through X. The user's own choice of Qt
+// platform (-platform, else QT_QPA_PLATFORM) comes first, with X11 behind it for when it cannot
+// be met: Qt aborts when it has no platform to run on.
+bool PrepareQt(int argc, char** argv) {
+  char** displayOption = OptionValue(argc, argv, "-display");
+  const XDisplayFacts x = ProbeXDisplay(displayOption != nullptr ? *displayOption : nullptr);
+
+  char** platformOption = OptionValue(argc, argv, "-platform");
+  const QByteArray chosen =
+      platformOption != nullptr ? QByteArray(*platformOption) : qgetenv("QT_QPA_PLATFORM");
+  const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+  if (!x.reachable && (chosen.isEmpty() || chosen.startsWith("xcb") || !wayland)) {
     std::fputs("hueclip: cannot open the X display; Hueclip needs X11 or XWayland\n", stderr);
     return false;
+  }
+  if (x.reachable && x.depth < 15) {
+    std::fprintf(stderr,
+                 "hueclip: the X display's depth of %d bits is not supported; Hueclip "
+                 "needs 15 bits or more\n",
+                 x.depth);
+    return false;
+  }
+  if (chosen.isEmpty()) {
+    qputenv("QT_QPA_PLATFORM", "xcb");
+  } else if (x.reachable && !chosen.split(';').contains("xcb")) {
+    if (platformOption != nullptr) {
+      static std::string withX11;  // argv keeps pointing at it while Qt runs
+      withX11 = chosen.toStdString() + ";xcb";
+      *platformOption = withX11.data();
+    } else {
+      qputenv("QT_QPA_PLATFORM", chosen + ";xcb");
+    }
   }
   // Widget coordinates stay screen pixels: Qt scales nothing, the windows scale their twips by
   // the screen's DPI themselves. Qt's logical DPI, which sizes the fonts, is made the X
   // server's too; by itself Qt would take 96 whenever the desktop sets no Xft.dpi.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-  if (dpi > 0 && qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
-    qputenv("QT_FONT_DPI", QByteArray::number(dpi));
+  if (x.reachable && qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
+    qputenv("QT_FONT_DPI", QByteArray::number(x.dpi));
   return true;
+}
+
+// The screen that the cursor and the pixels are read from, once Qt runs: the X server that Qt
+// is on. The reads go over a connection of their own: on Qt's connection every reply is handed
+// over by Qt's X event thread, which costs more than the reads themselves. When the server
+// takes no more clients, Qt's connection serves. When Qt is not on X, the X server that DISPLAY
+// names is read, if there is one.
+std::unique_ptr<Screen> MakeScreen() {
+  const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  Display* qtDisplay = x11 != nullptr ? x11->display() : nullptr;
+  Display* own = XOpenDisplay(qtDisplay != nullptr ? DisplayString(qtDisplay) : nullptr);
+  if (own != nullptr) return std::make_unique<X11Screen>(own, true);
+  return std::make_unique<X11Screen>(qtDisplay, false);
 }
 
 }  // namespace
 
 std::unique_ptr<QtPlatform> QtPlatform::Create(int& argc, char** argv) {
-  if (!PrepareQt()) return nullptr;
-  return std::unique_ptr<QtPlatform>(new QtPlatform(argc, argv));
+  // The desktop's programs that Hueclip starts get the environment as the user set it.
+  QProcessEnvironment userEnvironment = QProcessEnvironment::systemEnvironment();
+  if (!PrepareQt(argc, argv)) return nullptr;
+  return std::unique_ptr<QtPlatform>(new QtPlatform(argc, argv, std::move(userEnvironment)));
 }
 
-QtPlatform::QtPlatform(int& argc, char** argv)
+QtPlatform::QtPlatform(int& argc, char** argv, QProcessEnvironment userEnvironment)
     : app_(std::make_unique<QApplication>(argc, argv)),
-      // The sampling reads go over a connection of their own: on Qt's connection every reply
-      // is handed over by Qt's X event thread, which costs more than the reads themselves.
-      screen_(std::make_unique<X11Screen>(nullptr)),
+      screen_(MakeScreen()),
       clipboard_(std::make_unique<QtClipboard>()),
-      shell_(std::make_unique<QtShell>()),
+      shell_(std::make_unique<QtShell>(std::move(userEnvironment))),
       toolkit_(std::make_unique<QtToolkit>()),
       services_(std::make_unique<Services>(Services{*screen_, *clipboard_, *shell_, *toolkit_})) {
   QApplication::setApplicationName(QStringLiteral("Hueclip"));
+  // The windows are laid out for left-to-right text whatever the language (or -reverse):
+  // "92, 151" must not read "151 ,92", nor captions move inside their labels.
+  QApplication::setLayoutDirection(Qt::LeftToRight);
+  // Both windows carry the application's icon. One made for each window would leave its scaled
+  // copies behind in Qt's pixmap cache each time the About window is built.
+  QApplication::setWindowIcon(QIcon(QPixmap(hueclip_xpm)));
 }
 
 QtPlatform::~QtPlatform() = default;

@@ -5,10 +5,10 @@
 #include "platform/services.h"
 
 class QApplication;
+class QProcessEnvironment;
 
 namespace hueclip::qt {
 
-class X11Screen;
 class QtClipboard;
 class QtShell;
 class QtToolkit;
@@ -17,7 +17,8 @@ class QtToolkit;
 class QtPlatform {
  public:
   // Null, after one line on standard error, when no X server can be reached (Hueclip reads the
-  // screen through X, so under Wayland it runs on XWayland).
+  // screen through X, so under Wayland it runs on XWayland), or when it has fewer than 15 bits
+  // a pixel, which Qt cannot paint on.
   static std::unique_ptr<QtPlatform> Create(int& argc, char** argv);
   ~QtPlatform();
   QtPlatform(const QtPlatform&) = delete;
@@ -26,10 +27,10 @@ class QtPlatform {
   Services& services() { return *services_; }
 
  private:
-  QtPlatform(int& argc, char** argv);
+  QtPlatform(int& argc, char** argv, QProcessEnvironment userEnvironment);
 
   std::unique_ptr<QApplication> app_;
-  std::unique_ptr<X11Screen> screen_;
+  std::unique_ptr<Screen> screen_;
   std::unique_ptr<QtClipboard> clipboard_;
   std::unique_ptr<QtShell> shell_;
   std::unique_ptr<QtToolkit> toolkit_;

@@ -6,7 +6,6 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -15,7 +14,6 @@
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/qt_key_preview.h"
 #include "platform/twips.h"
-#include "resources/hueclip.xpm"
 
 namespace hueclip::qt {
 namespace {
@@ -70,6 +68,13 @@ QtWindowPeer::QtWindowPeer(Window& window, QWidget* parent, int dpi) : window_(w
   flags |= desc.taskbarButton ? Qt::Window : Qt::Dialog;
   top_ = std::make_unique<FormWidget>(window, desc.taskbarButton ? nullptr : parent, flags);
   top_->clicked = [this](std::size_t id) { window_.Clicked(id); };
+  // A window that another client destroyed is closed: the main window's end ends the program.
+  top_->destroyedByOthers = [this] {
+    if (window_.desc().taskbarButton)
+      QCoreApplication::quit();
+    else if (top_->closed)
+      top_->closed();
+  };
   Build(dpi);
   keyPreview_ = std::make_unique<KeyPreview>(window_, *top_);
 }
@@ -85,7 +90,6 @@ void QtWindowPeer::Build(int dpi) {
   else
     top_->resize(client);
   top_->setWindowTitle(QString::fromStdString(window_.Caption()));
-  top_->setWindowIcon(QIcon(QPixmap(hueclip_xpm)));
   QPalette palette = top_->palette();
   palette.setColor(QPalette::Window, Resolve(desc.back, palette));
   top_->setPalette(palette);

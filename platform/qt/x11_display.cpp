@@ -7,19 +7,23 @@
 
 namespace hueclip::qt {
 
-int XDisplayDpi() {
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) return 0;
+XDisplayFacts ProbeXDisplay(const char* name) {
+  XDisplayFacts facts;
+  Display* display = XOpenDisplay(name);
+  if (display == nullptr) return facts;
+  facts.reachable = true;
+  const int screen = DefaultScreen(display);
+  facts.depth = DefaultDepth(display, screen);
   double dpi = 0;
   if (const char* xft = XGetDefault(display, "Xft", "dpi")) dpi = std::strtod(xft, nullptr);
   if (!(dpi > 0)) {
-    const int screen = DefaultScreen(display);
     const int millimetres = DisplayWidthMM(display, screen);
     if (millimetres > 0) dpi = DisplayWidth(display, screen) * 25.4 / millimetres;
   }
   XCloseDisplay(display);
   const long rounded = std::lround(dpi);
-  return rounded >= 24 && rounded <= 1000 ? static_cast<int>(rounded) : 96;
+  facts.dpi = rounded >= 24 && rounded <= 1000 ? static_cast<int>(rounded) : 96;
+  return facts;
 }
 
 }  // namespace hueclip::qt

@@ -5,10 +5,28 @@
 
 namespace hueclip::qt {
 
-std::uint32_t KeysymOf(Display* display, unsigned keycode, int group, int level) {
-  if (display == nullptr || keycode < 8 || keycode > 255) return 0;
-  const KeySym sym = XkbKeycodeToKeysym(display, static_cast<KeyCode>(keycode), group, level);
-  return sym == NoSymbol ? 0 : static_cast<std::uint32_t>(sym);
+std::vector<std::uint32_t> KeysymsOf(Display* display, unsigned keycode, int first) {
+  std::vector<std::uint32_t> keysyms;
+  if (display == nullptr) return keysyms;
+  // Asked afresh: Xlib's copy of the map would not learn of a layout set since start-up, as
+  // Qt, not Xlib, reads the connection's events.
+  XkbDescPtr xkb = XkbGetMap(display, XkbKeyTypesMask | XkbKeySymsMask, XkbUseCoreKbd);
+  if (xkb == nullptr) return keysyms;
+  if (keycode >= xkb->min_key_code && keycode <= xkb->max_key_code) {
+    const auto key = static_cast<KeyCode>(keycode);
+    const int groups = XkbKeyNumGroups(xkb, key);
+    auto add = [&](int group) {
+      for (int level = 0; level < 2 && level < XkbKeyGroupWidth(xkb, key, group); ++level) {
+        const KeySym sym = XkbKeySymEntry(xkb, key, level, group);
+        if (sym != NoSymbol) keysyms.push_back(static_cast<std::uint32_t>(sym));
+      }
+    };
+    if (first < groups) add(first);
+    for (int group = 0; group < groups; ++group)
+      if (group != first) add(group);
+  }
+  XkbFreeKeyboard(xkb, 0, True);
+  return keysyms;
 }
 
 }  // namespace hueclip::qt

@@ -1,13 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/qt/x11_display.h"
 
 namespace hueclip::qt {
 
-// The keysym that the key with this X key code gives in the keyboard group and shift level
-// (level 0 is the key without Shift); 0 when it gives none.
-std::uint32_t KeysymOf(Display* display, unsigned keycode, int group, int level);
+// The keysyms that the key with this X key code gives, as the server's keyboard map has it
+// now: in the keyboard group `first`, then in each other group in turn, each without and then
+// with Shift. Empty when the key gives none.
+std::vector<std::uint32_t> KeysymsOf(Display* display, unsigned keycode, int first);
 
 }  // namespace hueclip::qt

@@ -40,7 +40,6 @@ class X11ScreenContext final : public PixelBlockContext {
             std::array<std::int32_t, kSize * kSize>& out) override {
     out.fill(-1);
     Display* display = screen_.display();
-    if (display == nullptr) return;
     BlockClip clip = Clip(left, top);
     // At the edge of the known screen: the screen may have grown since it was measured.
     if (clip.width < kSize || clip.height < kSize) {
@@ -48,7 +47,7 @@ class X11ScreenContext final : public PixelBlockContext {
       clip = Clip(left, top);
     }
     if (clip.Empty()) return;
-    const Window root = DefaultRootWindow(display);
+    const Window root = RootWindow(display, screen_.ScreenNumber());
     XImage* image = GetImageQuietly(display, root, clip);
     if (image == nullptr) {
       // The screen shrank: measure it and try once more.
@@ -61,7 +60,7 @@ class X11ScreenContext final : public PixelBlockContext {
       for (int x = 0; x < clip.width; ++x) pixels.push_back(XGetPixel(image, x, y));
     XDestroyImage(image);
 
-    const std::vector<Colour> colours = Convert(display, pixels);
+    const std::vector<Colour> colours = Convert(display, screen_.ScreenNumber(), pixels);
     std::size_t next = 0;
     for (int y = 0; y < clip.height; ++y)
       for (int x = 0; x < clip.width; ++x)
@@ -73,18 +72,22 @@ class X11ScreenContext final : public PixelBlockContext {
     return ClipBlock(left, top, kSize, screen_.RootWidth(), screen_.RootHeight());
   }
 
-  static std::vector<Colour> Convert(Display* display, const std::vector<unsigned long>& pixels) {
+  static std::vector<Colour> Convert(Display* display, int screen,
+                                     const std::vector<unsigned long>& pixels) {
     std::vector<Colour> colours;
-    const Visual* visual = DefaultVisual(display, DefaultScreen(display));
-    if (visual->c_class == TrueColor || visual->c_class == DirectColor) {
+    // Only true colour pixels hold their colour as bit fields; direct colour pixels hold indexes
+    // into the colour map, one a channel, and go through it like those of a colour-mapped
+    // screen.
+    const Visual* visual = DefaultVisual(display, screen);
+    if (visual->c_class == TrueColor) {
       const ChannelMasks masks{visual->red_mask, visual->green_mask, visual->blue_mask};
       for (unsigned long p : pixels) colours.push_back(ColourFromPixel(p, masks));
       return colours;
     }
-    // A colour-mapped screen: the pixel values index the root window's colour map.
+    // The server looks the pixel values up in the root window's colour map.
     std::vector<XColor> entries(pixels.size());
     for (std::size_t i = 0; i < pixels.size(); ++i) entries[i].pixel = pixels[i];
-    XQueryColors(display, DefaultColormap(display, DefaultScreen(display)), entries.data(),
+    XQueryColors(display, DefaultColormap(display, screen), entries.data(),
                  static_cast<int>(entries.size()));
     for (const XColor& e : entries) colours.push_back(ColourFromRgb16(e.red, e.green, e.blue));
     return colours;
@@ -95,11 +98,8 @@ class X11ScreenContext final : public PixelBlockContext {
 
 }  // namespace
 
-X11Screen::X11Screen(Display* display) : display_(display) {
-  if (display_ == nullptr) {
-    display_ = XOpenDisplay(nullptr);
-    owned_ = display_ != nullptr;
-  }
+X11Screen::X11Screen(Display* display, bool owned) : display_(display), owned_(owned) {
+  if (display_ != nullptr) screen_ = DefaultScreen(display_);
   RefreshRootSize();
 }
 
@@ -109,7 +109,7 @@ void X11Screen::RefreshRootSize() {
   Window root = 0;
   int x = 0, y = 0;
   unsigned width = 0, height = 0, border = 0, depth = 0;
-  if (XGetGeometry(display_, DefaultRootWindow(display_), &root, &x, &y, &width, &height, &border,
+  if (XGetGeometry(display_, RootWindow(display_, screen_), &root, &x, &y, &width, &height, &border,
                    &depth) != 0) {
     rootWidth_ = static_cast<int>(width);
     rootHeight_ = static_cast<int>(height);
@@ -117,7 +117,7 @@ void X11Screen::RefreshRootSize() {
 }
 
 X11Screen::~X11Screen() {
-  if (owned_) XCloseDisplay(display_);
+  if (owned_ && display_ != nullptr) XCloseDisplay(display_);
 }
 
 Point X11Screen::GetCursorPos() {
@@ -125,13 +125,23 @@ Point X11Screen::GetCursorPos() {
   Window root_return = 0, child_return = 0;
   int root_x = 0, root_y = 0, window_x = 0, window_y = 0;
   unsigned int mask = 0;
-  // Root coordinates are filled in even when the pointer is on another screen of the server.
-  XQueryPointer(display_, DefaultRootWindow(display_), &root_return, &child_return, &root_x,
+  XQueryPointer(display_, RootWindow(display_, screen_), &root_return, &child_return, &root_x,
                 &root_y, &window_x, &window_y, &mask);
+  // On a server with several screens the pointer may have gone to another one: the position is
+  // then on that screen's root window, and the pixels must come from there too.
+  if (root_return != RootWindow(display_, screen_)) {
+    for (int s = 0; s < ScreenCount(display_); ++s) {
+      if (RootWindow(display_, s) != root_return) continue;
+      screen_ = s;
+      RefreshRootSize();
+      break;
+    }
+  }
   return {root_x, root_y};
 }
 
 std::unique_ptr<ScreenContext> X11Screen::GetWindowDC() {
+  if (display_ == nullptr) return nullptr;
   return std::make_unique<X11ScreenContext>(*this);
 }
 

@@ -7,13 +7,14 @@
 
 namespace hueclip::qt {
 
-// The cursor and the screen pixels of the X server's default screen, read through Xlib. A
-// sampling pass costs two requests: the pointer query and one image of the block.
+// The cursor and the screen pixels of an X server, read through Xlib from the X screen that the
+// pointer is on. A sampling pass costs two requests: the pointer query and one image of the
+// block.
 class X11Screen final : public Screen {
  public:
-  // Works on `display` (not owned); opens a connection of its own when it is null, and reads
-  // nothing (cursor at 0, 0, no pixels) when there is no X server at all.
-  explicit X11Screen(Display* display);
+  // Reads over `display`, and closes it at the end when `owned`. With no display at all, no
+  // pass reads anything.
+  X11Screen(Display* display, bool owned);
   ~X11Screen() override;
   X11Screen(const X11Screen&) = delete;
   X11Screen& operator=(const X11Screen&) = delete;
@@ -21,17 +22,20 @@ class X11Screen final : public Screen {
   Point GetCursorPos() override;
   std::unique_ptr<ScreenContext> GetWindowDC() override;
 
-  // The root window's size as last asked of the server. The pixels outside it are unreadable;
+  // The X screen the pointer was on at the last cursor read; the pixels are read from its root
+  // window, whose size is kept as last asked of the server. The pixels outside it are unreadable;
   // a block that reaches its edge, or an image request that fails, asks again, as the screen
   // may have been resized since.
   int RootWidth() const { return rootWidth_; }
   int RootHeight() const { return rootHeight_; }
   void RefreshRootSize();
   Display* display() const { return display_; }
+  int ScreenNumber() const { return screen_; }
 
  private:
   Display* display_;
-  bool owned_ = false;
+  bool owned_;
+  int screen_ = 0;
   int rootWidth_ = 0, rootHeight_ = 0;
 };
 

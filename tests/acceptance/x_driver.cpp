@@ -65,12 +65,13 @@ void SendToRoot(Display* d, Window root, Window w, const char* type, std::vector
 
 }  // namespace
 
-bool XDriver::Start(const std::string& config_home, std::string* error) {
+bool XDriver::Start(const std::string& config_home, std::string* error,
+                    const std::vector<std::string>& screens, bool window_manager) {
   int fds[2];
   if (pipe(fds) != 0) return *error = "pipe failed", false;
-  xvfb_ = Spawn(
-      {"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-dpi", "96", "-nolisten", "tcp"},
-      {}, fds[1]);
+  std::vector<std::string> xvfb{"Xvfb", "-displayfd", "3", "-dpi", "96", "-nolisten", "tcp"};
+  xvfb.insert(xvfb.end(), screens.begin(), screens.end());
+  xvfb_ = Spawn(xvfb, {}, fds[1]);
   close(fds[1]);
   // Xvfb writes its display number once it accepts connections, or exits.
   char number[16] = "";
@@ -80,7 +81,6 @@ bool XDriver::Start(const std::string& config_home, std::string* error) {
   if (!started) return *error = "Xvfb did not start", false;
   number[std::strcspn(number, "\n")] = 0;
   display_name_ = std::string(":") + number;
-  setenv("DISPLAY", display_name_.c_str(), 1);
   XSetErrorHandler(IgnoreXError);
   dpy_ = XOpenDisplay(display_name_.c_str());
   if (!dpy_) return *error = "cannot open " + display_name_, false;
@@ -89,7 +89,9 @@ bool XDriver::Start(const std::string& config_home, std::string* error) {
   int ev, er, maj, min;
   if (!XTestQueryExtension(dpy_, &ev, &er, &maj, &min)) return *error = "no XTest", false;
 
-  wm_ = Spawn({"openbox", "--sm-disable"}, {"XDG_CONFIG_HOME=" + config_home});
+  if (!window_manager) return true;
+  wm_ = Spawn({"openbox", "--sm-disable"},
+              {"DISPLAY=" + display_name_, "XDG_CONFIG_HOME=" + config_home});
   // The window manager is ready once it puts a newly mapped window into a frame of its own.
   Window probe = XCreateSimpleWindow(dpy_, root_, 0, 0, 10, 10, 0, 0, 0);
   XMapWindow(dpy_, probe);
@@ -224,9 +226,18 @@ Image XDriver::Grab(const Rect& r) {
   return img;
 }
 
-Window XDriver::CreatePicture(const Rect& r, const std::function<int(int, int)>& colour) {
+int XDriver::ColourOfPixel(unsigned long pixel) {
+  XColor c{};
+  c.pixel = pixel;
+  XQueryColors(dpy_, DefaultColormap(dpy_, 0), &c, 1);
+  return (c.red >> 8) << 16 | (c.green >> 8) << 8 | c.blue >> 8;
+}
+
+Window XDriver::CreatePicture(const Rect& r, const std::function<int(int, int)>& colour,
+                              int screen) {
   unsigned w = static_cast<unsigned>(r.w), h = static_cast<unsigned>(r.h);
-  Pixmap pm = XCreatePixmap(dpy_, root_, w, h, static_cast<unsigned>(DefaultDepth(dpy_, 0)));
+  const Window root = RootWindow(dpy_, screen);
+  Pixmap pm = XCreatePixmap(dpy_, root, w, h, static_cast<unsigned>(DefaultDepth(dpy_, screen)));
   XImage* xi = XGetImage(dpy_, pm, 0, 0, w, h, AllPlanes, ZPixmap);
   for (int y = 0; y < r.h; ++y) {
     for (int x = 0; x < r.w; ++x) XPutPixel(xi, x, y, static_cast<unsigned long>(colour(x, y)));
@@ -238,7 +249,7 @@ Window XDriver::CreatePicture(const Rect& r, const std::function<int(int, int)>&
   XSetWindowAttributes wa{};
   wa.override_redirect = True;
   wa.background_pixmap = pm;
-  Window win = XCreateWindow(dpy_, root_, r.x, r.y, w, h, 0, CopyFromParent, InputOutput,
+  Window win = XCreateWindow(dpy_, root, r.x, r.y, w, h, 0, CopyFromParent, InputOutput,
                              CopyFromParent, CWOverrideRedirect | CWBackPixmap, &wa);
   XFreePixmap(dpy_, pm);
   XMapRaised(dpy_, win);
@@ -256,8 +267,15 @@ void XDriver::Activate(Window w) {
 
 void XDriver::Close(Window w) { SendToRoot(dpy_, root_, w, "_NET_CLOSE_WINDOW", {CurrentTime, 2}); }
 
-void XDriver::MovePointer(int x, int y) {
-  XTestFakeMotionEvent(dpy_, -1, x, y, CurrentTime);
+void XDriver::MovePointer(int x, int y, int screen) {
+  // XTest moves the pointer within its screen only; a warp takes it to another.
+  Window root = 0, child = 0;
+  int rx, ry, wx, wy;
+  unsigned mask;
+  XQueryPointer(dpy_, RootWindow(dpy_, screen), &root, &child, &rx, &ry, &wx, &wy, &mask);
+  if (root != RootWindow(dpy_, screen))
+    XWarpPointer(dpy_, 0, RootWindow(dpy_, screen), 0, 0, 0, 0, x, y);
+  XTestFakeMotionEvent(dpy_, screen, x, y, CurrentTime);
   XSync(dpy_, False);
   std::this_thread::sleep_for(30ms);
 }
@@ -268,9 +286,12 @@ void XDriver::Button(bool down) {
   std::this_thread::sleep_for(30ms);
 }
 
-void XDriver::Click(int x, int y) {
-  MovePointer(x, y);
+void XDriver::Click(int x, int y) { Drag(x, y, x, y); }
+
+void XDriver::Drag(int x0, int y0, int x1, int y1) {
+  MovePointer(x0, y0);
   Button(true);
+  MovePointer(x1, y1);
   Button(false);
 }
 

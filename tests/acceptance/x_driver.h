@@ -39,8 +39,10 @@ void KillGroup(pid_t pid);
 class XDriver {
  public:
   ~XDriver() { Stop(); }
-  // Starts Xvfb on a display it picks itself, connects, and starts openbox on it.
-  bool Start(const std::string& config_home, std::string* error);
+  // Starts Xvfb with the screens of `screens` (its -screen options and the like) on a display
+  // it picks itself, connects, and starts openbox on it unless told not to.
+  bool Start(const std::string& config_home, std::string* error,
+             const std::vector<std::string>& screens, bool window_manager = true);
   void Stop();
   const std::string& display_name() const { return display_name_; }
 
@@ -60,10 +62,13 @@ class XDriver {
   // Client area in root coordinates.
   Rect ClientRect(Window w);
   Image Grab(const Rect& r);
+  // The colour (0xRRGGBB) that the default colour map of the default screen gives a pixel value.
+  int ColourOfPixel(unsigned long pixel);
 
-  // An override-redirect window showing colour(x, y) (0xRRGGBB) at each of its pixels; the
-  // picture is its background, so the server repaints it whenever it is exposed.
-  Window CreatePicture(const Rect& r, const std::function<int(int, int)>& colour);
+  // An override-redirect window on X screen `screen` showing the pixel value colour(x, y)
+  // (0xRRGGBB on a true colour screen) at each of its pixels; the picture is its background, so
+  // the server repaints it whenever it is exposed.
+  Window CreatePicture(const Rect& r, const std::function<int(int, int)>& colour, int screen = 0);
   void Destroy(Window w);
 
   // Requests to the window manager, as a user's desktop tools make them.
@@ -71,8 +76,10 @@ class XDriver {
   void Activate(Window w);
   void Close(Window w);
 
-  void MovePointer(int x, int y);
+  void MovePointer(int x, int y, int screen = 0);
   void Click(int x, int y);
+  // A left press at one point and its release at another.
+  void Drag(int x0, int y0, int x1, int y1);
   // Presses and releases the key of keysym while the modifier keys are held.
   void Key(unsigned long keysym, const std::vector<unsigned long>& modifiers = {});
 

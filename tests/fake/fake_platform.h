@@ -65,7 +65,7 @@ class FakeToolkit final : public Toolkit {
  public:
   struct Record {
     std::string window;
-    int shows = 0, modalShows = 0, redraws = 0;
+    int shows = 0, modalShows = 0;
   };
   std::vector<Record> peers;  // one per native window built
   std::vector<std::string> messages;

@@ -84,16 +84,6 @@ TEST_F(PickerTest, ATickRefreshesTheReadoutsOfTheSelectedCell) {
   EXPECT_EQ(Caption(main_ids::lblLong), "5649426");
 }
 
-TEST_F(PickerTest, AnUnchangedBlockCostsNoRedraw) {
-  Tick();
-  const int redraws = p.toolkit.peers[0].redraws;
-  Tick();
-  EXPECT_EQ(p.toolkit.peers[0].redraws, redraws);
-  p.screen.cursor.x += 1;  // every cell and the position change
-  Tick();
-  EXPECT_EQ(p.toolkit.peers[0].redraws, redraws + 25 + 4);
-}
-
 TEST_F(PickerTest, AScreenThatCannotBeReadLeavesTheWindowAsItIs) {
   p.screen.readable = false;
   Tick();
@@ -245,11 +235,6 @@ TEST_F(PickerTest, AClipboardEmptiedButRefusingTheTextSaysItIsEmpty) {
   EXPECT_EQ(Sel(), kCentreCell);
 }
 
-TEST_F(PickerTest, KeysNeedKeyPreview) {
-  main.form().SetKeyPreview(false);
-  Key(kKeyD);
-  EXPECT_EQ(Sel(), 12);
-}
 
 }  // namespace
 }  // namespace hueclip

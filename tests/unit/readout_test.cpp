@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "core/number_text.h"
 #include "core/readout.h"
 
 namespace hueclip {
@@ -57,16 +56,6 @@ TEST(Readout, HexToValueReadsDigitPairsAndDropsOneHash) {
   EXPECT_EQ(twice, "#1");
   std::string wide = "7FFFFFFF";
   EXPECT_EQ(HexToValue(wide), 2147483647.0);
-}
-
-TEST(NumberText, DecimalAndHexAsTheReadoutsWriteThem) {
-  EXPECT_EQ(DecimalText(0), "0");
-  EXPECT_EQ(DecimalText(-42), "-42");
-  EXPECT_EQ(DecimalText(16777215), "16777215");
-  EXPECT_EQ(HexText(0), "0");
-  EXPECT_EQ(HexText(0xABC), "ABC");
-  EXPECT_EQ(HexText(-1), "FFFFFFFF");
-  EXPECT_EQ(HexText(kSysWindowBackground), "80000005");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include <QApplication>
 #include <QByteArray>
@@ -12,6 +13,7 @@
 
 #include <X11/Xlib.h>
 
+#include "platform/qt/portal_screen.h"
 #include "platform/qt/qt_clipboard.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_toolkit.h"
@@ -76,20 +78,60 @@ bool PrepareQt(int argc, char** argv) {
   return true;
 }
 
-// The screen that the cursor and the pixels are read from, once Qt runs: the X server that Qt
-// is on. The reads go over a connection of their own: on Qt's connection every reply is handed
-// over by Qt's X event thread, which costs more than the reads themselves. When the server
-// takes no more clients, Qt's connection serves. When Qt is not on X, the X server that DISPLAY
-// names is read, if there is one.
-std::unique_ptr<Screen> MakeScreen() {
+// A Wayland desktop: Hueclip's window may still be on XWayland, but the X server there sees
+// only X windows, so the screen is read elsewhere.
+bool WaylandSession() {
+  if (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) return false;
+  const QByteArray type = qgetenv("XDG_SESSION_TYPE");
+  return type.isEmpty() || type == "wayland";
+}
+
+// The X connection the screen is read over, once Qt runs: one of its own to the X server that
+// Qt is on, since on Qt's connection every reply is handed over by Qt's X event thread, which
+// costs more than the reads themselves. When the server takes no more clients, Qt's connection
+// serves. When Qt is not on X, the X server that DISPLAY names is read, if there is one.
+std::unique_ptr<Screen> MakeX11Screen(X11Screen::Reads reads) {
   const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
   Display* qtDisplay = x11 != nullptr ? x11->display() : nullptr;
   Display* own = XOpenDisplay(qtDisplay != nullptr ? DisplayString(qtDisplay) : nullptr);
-  if (own != nullptr) return std::make_unique<X11Screen>(own, true);
-  return std::make_unique<X11Screen>(qtDisplay, false);
+  if (own != nullptr) return std::make_unique<X11Screen>(own, true, reads);
+  return std::make_unique<X11Screen>(qtDisplay, false, reads);
+}
+
+std::string_view CannotSeeTheScreen(PortalScreen::Failure failure) {
+  switch (failure) {
+    case PortalScreen::Failure::kRefused:
+      return "Hueclip cannot see the screen: sharing it was refused.\n"
+             "To allow it, close Hueclip, start it again and choose Share in the desktop's "
+             "screen-sharing dialog.";
+    case PortalScreen::Failure::kStopped:
+      return "Hueclip can no longer see the screen: sharing it was stopped.\n"
+             "To allow it again, close Hueclip and start it again.";
+    case PortalScreen::Failure::kFailed:
+      break;
+  }
+  return "Hueclip cannot see the screen: the desktop's screen-sharing portal did not share it.\n"
+         "Check that xdg-desktop-portal and the desktop's portal backend (GNOME or KDE) are "
+         "installed, then start Hueclip again.";
 }
 
 }  // namespace
+
+// Where the cursor and the screen pixels come from, chosen once at start: the X server on an
+// X11 desktop; on a Wayland desktop the screen-cast portal, when it can give the pointer's
+// position (GNOME, KDE); otherwise, as on wlroots desktops, what XWayland can read.
+std::unique_ptr<Screen> QtPlatform::MakeScreen() {
+  if (!WaylandSession()) return MakeX11Screen(X11Screen::Reads::kRootWindow);
+  if (PortalScreen::Available()) {
+    return std::make_unique<PortalScreen>(
+        [this](PortalScreen::Failure failure) { toolkit_->Warn(CannotSeeTheScreen(failure)); });
+  }
+  std::fputs(
+      "hueclip: this desktop's screen-cast portal gives no pointer position; only X11 windows "
+      "can be read\n",
+      stderr);
+  return MakeX11Screen(X11Screen::Reads::kWindowUnderBlock);
+}
 
 std::unique_ptr<QtPlatform> QtPlatform::Create(int& argc, char** argv) {
   // The desktop's programs that Hueclip starts get the environment as the user set it.

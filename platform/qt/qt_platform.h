@@ -29,6 +29,8 @@ class QtPlatform {
  private:
   QtPlatform(int& argc, char** argv, QProcessEnvironment userEnvironment);
 
+  std::unique_ptr<Screen> MakeScreen();
+
   std::unique_ptr<QApplication> app_;
   std::unique_ptr<Screen> screen_;
   std::unique_ptr<QtClipboard> clipboard_;

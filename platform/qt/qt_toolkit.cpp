@@ -43,6 +43,10 @@ void QtToolkit::MessageBox(Window& owner, std::string_view text) {
   box.exec();
 }
 
+void QtToolkit::Warn(std::string_view text) {
+  if (main_ != nullptr) MessageBox(*main_, text);
+}
+
 int QtToolkit::Run(Window& main) {
   main_ = &main;
   main.Show();

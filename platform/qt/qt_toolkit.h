@@ -11,6 +11,8 @@ class QtToolkit final : public Toolkit {
   std::unique_ptr<WindowPeer> CreatePeer(Window& window) override;
   void MessageBox(Window& owner, std::string_view text) override;
   int Run(Window& main) override;
+  // A warning in a message box over the main window, for what the platform itself has to say.
+  void Warn(std::string_view text);
 
  private:
   Window* main_ = nullptr;

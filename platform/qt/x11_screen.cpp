@@ -19,10 +19,10 @@ constexpr int kSize = PixelBlockContext::kSize;
 // reach Xlib's default handler, which ends the program; the request then just yields nothing.
 int IgnoreError(Display*, XErrorEvent*) { return 0; }
 
-XImage* GetImageQuietly(Display* display, Window root, const BlockClip& clip) {
+XImage* GetImageQuietly(Display* display, Window window, const BlockClip& clip) {
   // XGetImage waits for its reply, so any error it causes is handled before it returns.
   const XErrorHandler previous = XSetErrorHandler(IgnoreError);
-  XImage* image = XGetImage(display, root, clip.left, clip.top, static_cast<unsigned>(clip.width),
+  XImage* image = XGetImage(display, window, clip.left, clip.top, static_cast<unsigned>(clip.width),
                             static_cast<unsigned>(clip.height), AllPlanes, ZPixmap);
   XSetErrorHandler(previous);
   return image;
@@ -39,37 +39,73 @@ class X11ScreenContext final : public PixelBlockContext {
   void Grab(std::int32_t left, std::int32_t top,
             std::array<std::int32_t, kSize * kSize>& out) override {
     out.fill(-1);
-    Display* display = screen_.display();
-    BlockClip clip = Clip(left, top);
+    if (screen_.WindowsOnly()) {
+      GrabFromWindowUnderBlock(left, top, out);
+      return;
+    }
+    BlockClip clip = ClipToRoot(left, top);
     // At the edge of the known screen: the screen may have grown since it was measured.
     if (clip.width < kSize || clip.height < kSize) {
       screen_.RefreshRootSize();
-      clip = Clip(left, top);
+      clip = ClipToRoot(left, top);
     }
     if (clip.Empty()) return;
-    const Window root = RootWindow(display, screen_.ScreenNumber());
-    XImage* image = GetImageQuietly(display, root, clip);
+    const Window root = RootWindow(screen_.display(), screen_.ScreenNumber());
+    XImage* image = GetImageQuietly(screen_.display(), root, clip);
     if (image == nullptr) {
       // The screen shrank: measure it and try once more.
       screen_.RefreshRootSize();
-      clip = Clip(left, top);
-      if (clip.Empty() || (image = GetImageQuietly(display, root, clip)) == nullptr) return;
+      clip = ClipToRoot(left, top);
+      if (clip.Empty() || (image = GetImageQuietly(screen_.display(), root, clip)) == nullptr)
+        return;
     }
+    Store(image, clip, out);
+  }
+
+ private:
+  BlockClip ClipToRoot(std::int32_t left, std::int32_t top) const {
+    return ClipBlock(left, top, kSize, screen_.RootWidth(), screen_.RootHeight());
+  }
+
+  // A rootless X server (XWayland) cannot give the root window's pixels, but each X window
+  // still has its own: the block is read from the top-level window under its centre, clipped to
+  // that window. Pixels beyond it, or with no X window under the centre, stay unreadable.
+  void GrabFromWindowUnderBlock(std::int32_t left, std::int32_t top,
+                                std::array<std::int32_t, kSize * kSize>& out) {
+    Display* display = screen_.display();
+    const Window root = RootWindow(display, screen_.ScreenNumber());
+    Window child = 0;
+    int x = 0, y = 0;
+    if (XTranslateCoordinates(display, root, root, left + kSize / 2, top + kSize / 2, &x, &y,
+                              &child) == 0 ||
+        child == 0)
+      return;
+    Window childRoot = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    if (XGetGeometry(display, child, &childRoot, &x, &y, &width, &height, &border, &depth) == 0)
+      return;
+    // The window's own pixels start inside its border.
+    const long long originX = static_cast<long long>(x) + border;
+    const long long originY = static_cast<long long>(y) + border;
+    const BlockClip clip = ClipBlock(static_cast<std::int32_t>(left - originX),
+                                     static_cast<std::int32_t>(top - originY), kSize,
+                                     static_cast<int>(width), static_cast<int>(height));
+    if (clip.Empty()) return;
+    if (XImage* image = GetImageQuietly(display, child, clip)) Store(image, clip, out);
+  }
+
+  // Takes the pixels of `image` (the clipped part of the block) into their cells, and frees it.
+  void Store(XImage* image, const BlockClip& clip, std::array<std::int32_t, kSize * kSize>& out) {
     std::vector<unsigned long> pixels;
     for (int y = 0; y < clip.height; ++y)
       for (int x = 0; x < clip.width; ++x) pixels.push_back(XGetPixel(image, x, y));
     XDestroyImage(image);
 
-    const std::vector<Colour> colours = Convert(display, screen_.ScreenNumber(), pixels);
+    const std::vector<Colour> colours = Convert(screen_.display(), screen_.ScreenNumber(), pixels);
     std::size_t next = 0;
     for (int y = 0; y < clip.height; ++y)
       for (int x = 0; x < clip.width; ++x)
         out[static_cast<std::size_t>((clip.row + y) * kSize + clip.column + x)] = colours[next++];
-  }
-
- private:
-  BlockClip Clip(std::int32_t left, std::int32_t top) const {
-    return ClipBlock(left, top, kSize, screen_.RootWidth(), screen_.RootHeight());
   }
 
   static std::vector<Colour> Convert(Display* display, int screen,
@@ -98,7 +134,8 @@ class X11ScreenContext final : public PixelBlockContext {
 
 }  // namespace
 
-X11Screen::X11Screen(Display* display, bool owned) : display_(display), owned_(owned) {
+X11Screen::X11Screen(Display* display, bool owned, Reads reads)
+    : display_(display), owned_(owned), windowsOnly_(reads == Reads::kWindowUnderBlock) {
   if (display_ != nullptr) screen_ = DefaultScreen(display_);
   RefreshRootSize();
 }

@@ -12,9 +12,14 @@ namespace hueclip::qt {
 // block.
 class X11Screen final : public Screen {
  public:
+  enum class Reads {
+    kRootWindow,        // everything on the screen
+    kWindowUnderBlock,  // a rootless server (XWayland): only X windows have pixels to give
+  };
+
   // Reads over `display`, and closes it at the end when `owned`. With no display at all, no
   // pass reads anything.
-  X11Screen(Display* display, bool owned);
+  X11Screen(Display* display, bool owned, Reads reads = Reads::kRootWindow);
   ~X11Screen() override;
   X11Screen(const X11Screen&) = delete;
   X11Screen& operator=(const X11Screen&) = delete;
@@ -31,10 +36,12 @@ class X11Screen final : public Screen {
   void RefreshRootSize();
   Display* display() const { return display_; }
   int ScreenNumber() const { return screen_; }
+  bool WindowsOnly() const { return windowsOnly_; }
 
  private:
   Display* display_;
   bool owned_;
+  bool windowsOnly_;
   int screen_ = 0;
   int rootWidth_ = 0, rootHeight_ = 0;
 };

@@ -102,7 +102,12 @@ four readouts for the selected cell: the pointer position, the colour as
 W, A, S and D move the selection, F freezes the block and C copies all four
 readouts to the clipboard; a click on a readout copies it alone.
 
-It reads the screen through X11: under Wayland it sees only X11 windows.")
+It reads the screen through X11, and on GNOME and KDE Wayland desktops through
+the desktop's screen sharing (xdg-desktop-portal and PipeWire).")
+  # Wayland desktops share the screen through the portal; without it Hueclip still runs, but
+  # reads only X11 windows there.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+      "xdg-desktop-portal, xdg-desktop-portal-gnome | xdg-desktop-portal-kde, pipewire")
 endif()
 
 include(CPack)

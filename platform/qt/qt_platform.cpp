@@ -127,7 +127,7 @@ std::unique_ptr<Screen> QtPlatform::MakeScreen() {
         [this](PortalScreen::Failure failure) { toolkit_->Warn(CannotSeeTheScreen(failure)); });
   }
   std::fputs(
-      "hueclip: this desktop's screen-cast portal gives no pointer position; only X11 windows "
+      "hueclip: no screen-cast portal here gives the pointer's position; only X11 windows "
       "can be read\n",
       stderr);
   return MakeX11Screen(X11Screen::Reads::kWindowUnderBlock);

@@ -41,6 +41,8 @@ class XDriver {
   ~XDriver() { Stop(); }
   // Starts Xvfb on a display it picks itself, connects, and starts openbox on it.
   bool Start(const std::string& config_home, std::string* error);
+  // Connects to a running X server (Xwayland) instead, starting nothing.
+  bool Attach(const std::string& display_name, std::string* error);
   void Stop();
   const std::string& display_name() const { return display_name_; }
 
@@ -52,6 +54,8 @@ class XDriver {
 
   // The viewable window with this title (anywhere in the tree), or 0.
   Window Find(const std::string& title);
+  // Every viewable window whose title passes match.
+  std::vector<Window> FindAll(const std::function<bool(const std::string&)>& match);
   Window WaitFor(const std::string& title, Millis timeout);
   std::string Title(Window w);
   bool Viewable(Window w);
@@ -60,6 +64,9 @@ class XDriver {
   // Client area in root coordinates.
   Rect ClientRect(Window w);
   Image Grab(const Rect& r);
+  // The pixels of w's own client area: the one read that a rootless Xwayland serves, where a
+  // read of the root window fails.
+  Image GrabWindow(Window w);
 
   // An override-redirect window showing colour(x, y) (0xRRGGBB) at each of its pixels; the
   // picture is its background, so the server repaints it whenever it is exposed.
@@ -81,6 +88,7 @@ class XDriver {
 
  private:
   Window Parent(Window w);
+  Image Read(Drawable d, const Rect& r);
   void Button(bool down);
   // An 8-bit property's bytes (deleted after reading when remove is set).
   std::optional<std::string> Property(Window w, const char* name, bool remove);

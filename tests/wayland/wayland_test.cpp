@@ -1,0 +1,394 @@
+// Acceptance tests on Wayland: the Linux program on a headless GNOME session (run by
+// session.sh), where a native Wayland client fills the monitor with a picture that every pixel
+// of has a colour of its own. Pointer and keys go in through mutter's RemoteDesktop, the
+// clipboard is read with wl-paste, and the program's window (on Xwayland) is read through X.
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "mutter_driver.h"
+#include "pattern.h"
+#include "x_driver.h"
+
+namespace acceptance {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kMagenta = 0xFF00FF, kBlack = 0;
+constexpr int kColLeft[5] = {13, 32, 51, 70, 89};
+constexpr int kRowTop[5] = {5, 23, 42, 60, 79};
+constexpr int kLabelTop[4] = {102, 123, 144, 165};  // lblPos, lblHex, lblRGB, lblLong
+// Where the main window's client area is put, clear of every place that the tests sample.
+constexpr int kWindowX = 500, kWindowY = 230;
+
+// What the monitor shows at (x, y): the pattern, black beyond the monitor's edges.
+int ScreenAt(int x, int y) {
+  if (x < 0 || y < 0 || x >= kPatternWidth || y >= kPatternHeight) return kBlack;
+  return PatternAt(x, y);
+}
+
+std::vector<int> BlockAt(int x, int y) {
+  std::vector<int> block;
+  for (int i = 0; i < 25; ++i) block.push_back(ScreenAt(x + i % 5 - 2, y + i / 5 - 2));
+  return block;
+}
+
+std::string Hex(int c) {
+  char s[16];
+  snprintf(s, sizeof s, "#%06X", c);
+  return c < 0 ? "(several colours)" : s;
+}
+
+std::vector<std::string> ReadoutsFor(int x, int y, int c) {
+  int r = c >> 16, g = c >> 8 & 255, b = c & 255;
+  return {std::to_string(x) + ", " + std::to_string(y), Hex(c),
+          std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b),
+          std::to_string(r + g * 256 + b * 65536)};
+}
+
+// The one colour of cell i's border (or of its 14 x 14 interior), -1 when it has several.
+int Cell(const Image& img, int i, bool border) {
+  if (img.w < kColLeft[4] + 16 || img.h < kRowTop[4] + 16) return -1;
+  int colour = -2;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      if ((x == 0 || y == 0 || x == 15 || y == 15) != border) continue;
+      int c = img.At(kColLeft[i % 5] + x, kRowTop[i / 5] + y);
+      if (colour != -2 && c != colour) return -1;
+      colour = c;
+    }
+  }
+  return colour;
+}
+
+std::string BlockMismatch(const Image& img, const std::vector<int>& block) {
+  std::string diff;
+  for (size_t i = 0; i < 25; ++i) {
+    int got = Cell(img, static_cast<int>(i), false);
+    if (got != block[i])
+      diff += " cell " + std::to_string(i) + " shows " + Hex(got) + ", not " + Hex(block[i]);
+  }
+  return diff;
+}
+
+// Everything the tests share: the pattern on the monitor, the drivers, a scratch directory.
+struct Session {
+  XDriver x;
+  MutterDriver mutter;
+  pid_t pattern = -1;
+  fs::path tmp;
+};
+Session* g_s = nullptr;
+
+class WaylandEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    for (const char* v : {"WAYLAND_DISPLAY", "DISPLAY", "DBUS_SESSION_BUS_ADDRESS"}) {
+      ASSERT_NE(std::getenv(v), nullptr) << v << " is not set: run me through session.sh";
+    }
+    unsetenv("QT_QPA_PLATFORM");  // the program chooses its own, as on a user's desktop
+    g_s = new Session;
+    char dir[] = "/tmp/hueclip-wayland-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    g_s->tmp = dir;
+    std::string error;
+    ASSERT_TRUE(g_s->mutter.Start(&error)) << error;
+    ASSERT_TRUE(g_s->x.Attach(std::getenv("DISPLAY"), &error)) << error;
+
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    g_s->pattern = Spawn({"/bin/sh", "-c", "exec \"$0\" >&3", HUECLIP_PATTERN_CLIENT}, {}, fds[1]);
+    close(fds[1]);
+    char line[16] = "";
+    FILE* f = fdopen(fds[0], "r");
+    bool shown = fgets(line, sizeof line, f) && std::string(line) == "shown\n";
+    fclose(f);
+    ASSERT_TRUE(shown) << "the pattern client did not show its picture";
+    // The monitor shows the pattern everywhere (checked on a grid of points).
+    std::string diff;
+    bool ok = g_s->x.Poll(
+        [&] {
+          Image img = g_s->mutter.Screen();
+          diff.clear();
+          for (int y = 0; y < kPatternHeight; y += 37)
+            for (int x = 0; x < kPatternWidth; x += 41)
+              if (img.w != kPatternWidth || img.At(x, y) != PatternAt(x, y))
+                diff = "at " + std::to_string(x) + "," + std::to_string(y);
+          return diff.empty();
+        },
+        5s);
+    if (!ok) g_s->mutter.SaveScreen((g_s->tmp / "pattern.ppm").string());
+    ASSERT_TRUE(ok) << "the monitor does not show the pattern " << diff;
+  }
+  void TearDown() override {
+    if (!g_s) return;
+    KillGroup(g_s->pattern);
+    fs::path tmp = g_s->tmp;
+    delete g_s;
+    g_s = nullptr;
+    if (!tmp.empty() && !std::getenv("HUECLIP_KEEP")) fs::remove_all(tmp);
+  }
+};
+
+// A run of the program with its own state directory (where it keeps the screen-cast
+// permission's token).
+class Program {
+ public:
+  explicit Program(const fs::path& state) : state_(state) {
+    fs::create_directories(state);
+    pid_ = Spawn({HUECLIP_PROGRAM}, {"XDG_STATE_HOME=" + state.string()});
+  }
+  ~Program() { KillGroup(pid_); }
+  bool Running() { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+  // Files the program stored in its state directory.
+  std::vector<fs::path> Stored() {
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (const auto& e : fs::recursive_directory_iterator(state_ / "hueclip", ec))
+      if (e.is_regular_file()) files.push_back(e.path());
+    return files;
+  }
+
+ private:
+  fs::path state_;
+  pid_t pid_ = -1;
+};
+
+MutterDriver& M() { return g_s->mutter; }
+XDriver& X() { return g_s->x; }
+
+// The permission dialog of the screen-cast portal ("Screen Share"), a Wayland window in the
+// middle of the monitor: it is up while the middle does not show the pattern.
+bool ShareDialogShown() {
+  Image img = M().Screen();
+  if (img.w != kPatternWidth) return false;
+  int differ = 0;
+  for (int y = 200; y <= 280; y += 20)
+    for (int x = 200; x <= 440; x += 20) differ += img.At(x, y) != PatternAt(x, y);
+  return differ > 20;
+}
+
+// Answers the dialog as a user does with the keyboard: Share (with the monitor chosen) or
+// Cancel. Returns false when no dialog came up.
+bool AnswerShareDialog(bool share) {
+  if (!X().Poll(ShareDialogShown, 10s)) return false;
+  X().Sleep(500ms);  // the dialog takes the keyboard once it is drawn
+  if (share) {
+    M().Key(XK_Return);
+  } else {
+    M().Key(XK_Escape);
+  }
+  return X().Poll([] { return !ShareDialogShown(); }, 5s);
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The program with its window found, moved to a known place and focused; the screen-cast
+// permission is given once for the whole run (the token the program stores serves the rest).
+class Hueclip : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(g_s, nullptr);
+    Launch(g_s->tmp / "state");
+  }
+
+  void Launch(const fs::path& state) {
+    bool token_stored = fs::exists(state / "hueclip") && !fs::is_empty(state / "hueclip");
+    program_ = std::make_unique<Program>(state);
+    main_ = X().WaitFor("Hueclip", 10s);
+    ASSERT_NE(main_, 0u) << "no X11 window titled Hueclip on Xwayland";
+    X().Move(main_, kWindowX, kWindowY);
+    X().Poll([&] { return Client().x == kWindowX && Client().y == kWindowY; }, 3s);
+    ASSERT_EQ(Client().x, kWindowX) << "mutter did not move the main window";
+    if (!token_stored) {
+      ASSERT_TRUE(AnswerShareDialog(true)) << "no Screen Share dialog";
+    }
+    Focus();
+  }
+
+  void TearDown() override {
+    if (HasFailure()) M().SaveScreen((g_s->tmp / (Name() + ".ppm")).string());
+    program_.reset();
+  }
+
+  static std::string Name() {
+    return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  }
+  Rect Client() { return X().ClientRect(main_); }
+  Image Shot() { return X().GrabWindow(main_); }
+  std::string Title() { return X().Title(main_); }
+  bool WaitTitle(const std::string& t) {
+    return X().Poll([&] { return Title() == t; }, 2s);
+  }
+  void ClickAt(int cx, int cy) { M().Click(Client().x + cx, Client().y + cy); }
+  // A click on the cells, which have no action of their own, gives the window the keyboard.
+  void Focus() {
+    ClickAt(40, 40);
+    ASSERT_TRUE(X().Poll([&] { return X().Focused(main_); }, 3s)) << "main window not focused";
+  }
+
+  std::string WaitForBlock(const std::vector<int>& block) {
+    std::string diff;
+    X().Poll([&] { return (diff = BlockMismatch(Shot(), block)).empty(); }, 3s);
+    return diff;
+  }
+
+  // The clipboard text once action has changed it.
+  std::string CopiedBy(const std::function<void()>& action) {
+    std::string before = WaylandClipboard(), now;
+    action();
+    if (!X().Poll([&] { return (now = WaylandClipboard()) != before; }, 3s)) return "(no copy)";
+    return now;
+  }
+
+  std::unique_ptr<Program> program_;
+  Window main_ = 0;
+};
+
+TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdges) {
+  EXPECT_EQ(Title(), "Hueclip");
+  const std::pair<int, int> points[] = {{100, 100}, {257, 130}, {0, 0},    {639, 0},
+                                        {0, 479},   {300, 479}, {420, 60}, {2, 2}};
+  for (auto [x, y] : points) {
+    SCOPED_TRACE("pointer at " + std::to_string(x) + "," + std::to_string(y));
+    M().MovePointer(x, y);
+    EXPECT_EQ(WaitForBlock(BlockAt(x, y)), "");
+    EXPECT_EQ(Hex(Cell(Shot(), 12, true)), Hex(kMagenta)) << "border of the selected cell";
+  }
+}
+
+TEST_F(Hueclip, FFreezesTheCellsAndResumes) {
+  struct Case {
+    std::vector<unsigned> modifiers;
+    int x0, y0, x1, y1;  // frozen at, then moved to
+  };
+  const Case cases[] = {{{}, 160, 160, 300, 90}, {{XK_Shift_L}, 40, 400, 250, 300}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("F with " + std::to_string(c.modifiers.size()) + " modifier(s)");
+    M().MovePointer(c.x0, c.y0);
+    ASSERT_EQ(WaitForBlock(BlockAt(c.x0, c.y0)), "");
+    M().Key(XK_f, c.modifiers);
+    EXPECT_TRUE(WaitTitle("-Frozen-")) << Title();
+    M().MovePointer(c.x1, c.y1);
+    X().Sleep(500ms);
+    EXPECT_EQ(BlockMismatch(Shot(), BlockAt(c.x0, c.y0)), "") << "cells changed while frozen";
+    EXPECT_EQ(Title(), "-Frozen-");
+    M().Key(XK_f, c.modifiers);
+    EXPECT_TRUE(WaitTitle("Hueclip")) << Title();
+    EXPECT_EQ(WaitForBlock(BlockAt(c.x1, c.y1)), "") << "cells do not follow after resuming";
+  }
+}
+
+TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
+  const int px = 301, py = 257;  // beyond 256 in x and y: blue differs from the low corner
+  const std::vector<int> block = BlockAt(px, py);
+  M().MovePointer(px, py);
+  ASSERT_EQ(WaitForBlock(block), "");
+  M().Key(XK_f);
+  ASSERT_TRUE(WaitTitle("-Frozen-"));
+  M().MovePointer(100, 400);
+
+  struct Step {
+    unsigned key;
+    int selected;  // afterwards
+    bool copy;     // check C and a click on the value labels there
+  };
+  const Step steps[] = {{XK_w, 7, false},  {XK_w, 2, false}, {XK_w, 22, true}, {XK_s, 2, false},
+                        {XK_a, 1, false},  {XK_a, 0, false}, {XK_a, 24, true}, {XK_d, 0, false},
+                        {XK_s, 5, false},  {XK_a, 4, false}, {XK_d, 5, false}, {XK_d, 6, true}};
+  int previous = 12;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(std::string(XKeysymToString(s.key)) + " to cell " + std::to_string(s.selected));
+    M().Key(s.key);
+    std::string state;
+    bool ok = X().Poll(
+        [&] {
+          Image img = Shot();
+          int now = Cell(img, s.selected, true), before = Cell(img, previous, true);
+          state = "border " + Hex(now) + ", previous cell's border " + Hex(before);
+          return now == kMagenta && (previous == s.selected || before == kBlack) &&
+                 BlockMismatch(img, block).empty();
+        },
+        2s);
+    EXPECT_TRUE(ok) << state << BlockMismatch(Shot(), block);
+    previous = s.selected;
+    if (!s.copy) continue;
+
+    std::vector<std::string> r = ReadoutsFor(px, py, block[static_cast<size_t>(s.selected)]);
+    // The four lines as the program puts them on the clipboard, CR LF between them.
+    EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }),
+              "Pos: " + r[0] + "\r\nHex: " + r[1] + "\r\nRGB: " + r[2] + "\r\nLong: " + r[3]);
+    EXPECT_EQ(CopiedBy([&] { ClickAt(73, kLabelTop[1] + 8); }), r[1]) << "click on the Hex value";
+  }
+  EXPECT_EQ(Title(), "-Frozen-");
+}
+
+// The permission is asked once: the token stored then makes the next start silent.
+TEST_F(Hueclip, ASecondStartAsksNoPermissionAgain) {
+  program_.reset();
+  const fs::path state = g_s->tmp / "asked-once";
+  Launch(state);  // answers the dialog: nothing is stored in this state directory yet
+  std::vector<fs::path> stored = program_->Stored();
+  ASSERT_EQ(stored.size(), 1u) << "the program stores one file, its token";
+  EXPECT_EQ(fs::status(stored[0]).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  M().MovePointer(120, 330);
+  EXPECT_EQ(WaitForBlock(BlockAt(120, 330)), "");
+
+  program_.reset();
+  Launch(state);  // expects no dialog: the token is there
+  EXPECT_FALSE(X().Poll(ShareDialogShown, 2s)) << "the permission dialog came again";
+  M().MovePointer(200, 140);
+  EXPECT_EQ(WaitForBlock(BlockAt(200, 140)), "");
+}
+
+// A refusal: a message box says that the program cannot see the screen, and the program stays.
+TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
+  program_.reset();
+  const fs::path state = g_s->tmp / "refused";
+  program_ = std::make_unique<Program>(state);
+  main_ = X().WaitFor("Hueclip", 10s);
+  ASSERT_NE(main_, 0u);
+  X().Move(main_, kWindowX, kWindowY);
+  ASSERT_TRUE(AnswerShareDialog(false)) << "no Screen Share dialog";
+
+  // A second window of the program's, the message, takes the keyboard; its text is what Ctrl+C
+  // copies from it.
+  std::vector<Window> boxes;
+  ASSERT_TRUE(X().Poll(
+      [&] {
+        boxes = X().FindAll([](const std::string& t) { return Lower(t).find("hueclip") != std::string::npos; });
+        std::erase(boxes, main_);
+        return !boxes.empty();
+      },
+      5s))
+      << "no message box";
+  ASSERT_TRUE(X().Poll([&] { return X().Focused(boxes[0]); }, 3s)) << "the message has no focus";
+  std::string text = Lower(CopiedBy([] { M().Key(XK_c, {XK_Control_L}); }));
+  EXPECT_NE(text.find("screen"), std::string::npos) << text;
+
+  M().Key(XK_Return);
+  EXPECT_TRUE(X().Poll([&] { return !X().Viewable(boxes[0]); }, 3s)) << "the message stays";
+  X().Sleep(500ms);
+  EXPECT_TRUE(program_->Running()) << "the program ended";
+  EXPECT_TRUE(X().Viewable(main_)) << "the main window is gone";
+  EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";
+  EXPECT_TRUE(program_->Stored().empty()) << "a token stored though sharing was refused";
+}
+
+}  // namespace
+}  // namespace acceptance
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  ::testing::AddGlobalTestEnvironment(new acceptance::WaylandEnvironment);
+  return RUN_ALL_TESTS();
+}

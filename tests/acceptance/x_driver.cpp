@@ -235,8 +235,8 @@ Image XDriver::GrabWindow(Window w) {
 
 Image XDriver::Read(Drawable d, const Rect& r) {
   Image img{r.w, r.h, {}};
-  XImage* xi = XGetImage(dpy_, d, r.x, r.y, static_cast<unsigned>(r.w),
-                         static_cast<unsigned>(r.h), AllPlanes, ZPixmap);
+  XImage* xi = XGetImage(dpy_, d, r.x, r.y, static_cast<unsigned>(r.w), static_cast<unsigned>(r.h),
+                         AllPlanes, ZPixmap);
   if (!xi) return {};
   for (int y = 0; y < r.h; ++y) {
     for (int x = 0; x < r.w; ++x)

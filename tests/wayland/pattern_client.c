@@ -14,25 +14,25 @@
 #include "pattern.h"
 #include "xdg-shell-client-protocol.h"
 
-static struct wl_compositor *compositor;
-static struct wl_shm *shm;
-static struct xdg_wm_base *wm_base;
-static struct wl_surface *surface;
-static struct wl_buffer *buffer;
+static struct wl_compositor* compositor;
+static struct wl_shm* shm;
+static struct xdg_wm_base* wm_base;
+static struct wl_surface* surface;
+static struct wl_buffer* buffer;
 static int width, height;
 
-static void Die(const char *what) {
+static void Die(const char* what) {
   fprintf(stderr, "pattern_client: %s\n", what);
   exit(1);
 }
 
-static void Ping(void *data, struct xdg_wm_base *base, uint32_t serial) {
+static void Ping(void* data, struct xdg_wm_base* base, uint32_t serial) {
   (void)data;
   xdg_wm_base_pong(base, serial);
 }
 static const struct xdg_wm_base_listener wm_base_listener = {Ping};
 
-static void Global(void *data, struct wl_registry *registry, uint32_t name, const char *interface,
+static void Global(void* data, struct wl_registry* registry, uint32_t name, const char* interface,
                    uint32_t version) {
   (void)data, (void)version;
   if (strcmp(interface, wl_compositor_interface.name) == 0)
@@ -44,30 +44,30 @@ static void Global(void *data, struct wl_registry *registry, uint32_t name, cons
     xdg_wm_base_add_listener(wm_base, &wm_base_listener, NULL);
   }
 }
-static void GlobalRemove(void *data, struct wl_registry *registry, uint32_t name) {
+static void GlobalRemove(void* data, struct wl_registry* registry, uint32_t name) {
   (void)data, (void)registry, (void)name;
 }
 static const struct wl_registry_listener registry_listener = {Global, GlobalRemove};
 
 /* A buffer of the surface's size with the pattern drawn from the monitor's top-left corner,
  * where a fullscreen surface sits. */
-static struct wl_buffer *DrawPattern(int w, int h) {
+static struct wl_buffer* DrawPattern(int w, int h) {
   size_t size = (size_t)w * (size_t)h * 4;
   int fd = memfd_create("hueclip-pattern", MFD_CLOEXEC);
   if (fd < 0 || ftruncate(fd, (off_t)size) != 0) Die("cannot make shared memory");
-  uint32_t *px = mmap(NULL, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  uint32_t* px = mmap(NULL, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
   if (px == MAP_FAILED) Die("cannot map shared memory");
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) px[y * w + x] = (uint32_t)PatternAt(x, y);
   munmap(px, size);
-  struct wl_shm_pool *pool = wl_shm_create_pool(shm, fd, (int32_t)size);
-  struct wl_buffer *b = wl_shm_pool_create_buffer(pool, 0, w, h, w * 4, WL_SHM_FORMAT_XRGB8888);
+  struct wl_shm_pool* pool = wl_shm_create_pool(shm, fd, (int32_t)size);
+  struct wl_buffer* b = wl_shm_pool_create_buffer(pool, 0, w, h, w * 4, WL_SHM_FORMAT_XRGB8888);
   wl_shm_pool_destroy(pool);
   close(fd);
   return b;
 }
 
-static void Shown(void *data, struct wl_callback *callback, uint32_t time) {
+static void Shown(void* data, struct wl_callback* callback, uint32_t time) {
   (void)data, (void)time;
   wl_callback_destroy(callback);
   printf("shown\n");
@@ -75,7 +75,7 @@ static void Shown(void *data, struct wl_callback *callback, uint32_t time) {
 }
 static const struct wl_callback_listener frame_listener = {Shown};
 
-static void SurfaceConfigure(void *data, struct xdg_surface *xdg_surface, uint32_t serial) {
+static void SurfaceConfigure(void* data, struct xdg_surface* xdg_surface, uint32_t serial) {
   (void)data;
   xdg_surface_ack_configure(xdg_surface, serial);
   int w = width > 0 ? width : kPatternWidth, h = height > 0 ? height : kPatternHeight;
@@ -88,12 +88,12 @@ static void SurfaceConfigure(void *data, struct xdg_surface *xdg_surface, uint32
 }
 static const struct xdg_surface_listener surface_listener = {SurfaceConfigure};
 
-static void ToplevelConfigure(void *data, struct xdg_toplevel *toplevel, int32_t w, int32_t h,
-                              struct wl_array *states) {
+static void ToplevelConfigure(void* data, struct xdg_toplevel* toplevel, int32_t w, int32_t h,
+                              struct wl_array* states) {
   (void)data, (void)toplevel, (void)states;
   width = w, height = h;
 }
-static void ToplevelClose(void *data, struct xdg_toplevel *toplevel) {
+static void ToplevelClose(void* data, struct xdg_toplevel* toplevel) {
   (void)data, (void)toplevel;
   exit(0);
 }
@@ -101,16 +101,16 @@ static const struct xdg_toplevel_listener toplevel_listener = {.configure = Topl
                                                                .close = ToplevelClose};
 
 int main(void) {
-  struct wl_display *display = wl_display_connect(NULL);
+  struct wl_display* display = wl_display_connect(NULL);
   if (!display) Die("cannot connect to the Wayland display");
   wl_registry_add_listener(wl_display_get_registry(display), &registry_listener, NULL);
   wl_display_roundtrip(display);
   if (!compositor || !shm || !wm_base) Die("the compositor lacks wl_shm or xdg-shell");
 
   surface = wl_compositor_create_surface(compositor);
-  struct xdg_surface *xdg_surface = xdg_wm_base_get_xdg_surface(wm_base, surface);
+  struct xdg_surface* xdg_surface = xdg_wm_base_get_xdg_surface(wm_base, surface);
   xdg_surface_add_listener(xdg_surface, &surface_listener, NULL);
-  struct xdg_toplevel *toplevel = xdg_surface_get_toplevel(xdg_surface);
+  struct xdg_toplevel* toplevel = xdg_surface_get_toplevel(xdg_surface);
   xdg_toplevel_add_listener(toplevel, &toplevel_listener, NULL);
   xdg_toplevel_set_title(toplevel, "Hueclip test pattern");
   xdg_toplevel_set_fullscreen(toplevel, NULL);

@@ -91,7 +91,7 @@ export WAYLAND_DISPLAY=hueclip-wl-$$
 start mutter mutter --headless --wayland --wayland-display="$WAYLAND_DISPLAY" \
   --virtual-monitor 640x480 -- \
   sh -c 'printf "%s\n" "$DISPLAY" "$XAUTHORITY" >"$0.tmp" && mv "$0.tmp" "$0" &&
-         exec sleep infinity' "$dir/display"
+         exec setpriv --pdeathsig KILL sleep infinity' "$dir/display"
 wait_for test -s "$dir/display" || fail "mutter did not start"
 { read -r DISPLAY; read -r XAUTHORITY; } <"$dir/display"
 export DISPLAY XAUTHORITY
@@ -107,4 +107,5 @@ screencast_version() {
 }
 wait_for screencast_version || fail "the portal offers no ScreenCast interface"
 
-"$@"
+# The command too ends with this script, should the script be killed outright.
+setpriv --pdeathsig KILL "$@"

@@ -51,6 +51,12 @@ std::vector<std::string> ReadoutsFor(int x, int y, int c) {
           std::to_string(r + g * 256 + b * 65536)};
 }
 
+// What C copies: the four readouts, CR LF between the lines, as the program puts them there.
+std::string CopyAllText(int x, int y, int c) {
+  std::vector<std::string> r = ReadoutsFor(x, y, c);
+  return "Pos: " + r[0] + "\r\nHex: " + r[1] + "\r\nRGB: " + r[2] + "\r\nLong: " + r[3];
+}
+
 // The one colour of cell i's border (or of its 14 x 14 interior), -1 when it has several.
 int Cell(const Image& img, int i, bool border) {
   if (img.w < kColLeft[4] + 16 || img.h < kRowTop[4] + 16) return -1;
@@ -133,7 +139,11 @@ class WaylandEnvironment : public ::testing::Environment {
     fs::path tmp = g_s->tmp;
     delete g_s;
     g_s = nullptr;
-    if (!tmp.empty() && !std::getenv("HUECLIP_KEEP")) fs::remove_all(tmp);
+    // Screens of failed tests (or, with HUECLIP_KEEP, of all) stay for a look.
+    if (::testing::UnitTest::GetInstance()->failed_test_count() > 0 || std::getenv("HUECLIP_KEEP"))
+      printf("Screens of the monitor (PPM) kept in %s\n", tmp.c_str());
+    else
+      fs::remove_all(tmp);
   }
 };
 
@@ -187,7 +197,7 @@ bool AnswerShareDialog(bool share) {
   static constexpr int kCancel[2] = {110, 113}, kShare[2] = {533, 113}, kMonitorRow[2] = {320, 266};
   static constexpr int kShareEnabled = 0x3584E4;  // the button's blue once a monitor is picked
   if (!X().Poll(ShareDialogShown, 10s)) return false;
-  X().Sleep(300ms);  // drawn is not yet ready for input
+  X().Sleep(300ms);  // a dialog just drawn may not take input yet
   if (share) {
     M().Click(kMonitorRow[0], kMonitorRow[1]);
     X().Poll([] { return M().Screen().At(kShare[0] - 33, kShare[1] - 9) == kShareEnabled; }, 2s);
@@ -269,13 +279,14 @@ class Hueclip : public ::testing::Test {
 
 TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdges) {
   EXPECT_EQ(Title(), "Hueclip");
-  const std::pair<int, int> points[] = {{100, 100}, {257, 130}, {0, 0},    {639, 0},
-                                        {0, 479},   {300, 479}, {420, 60}, {2, 2}};
+  const std::pair<int, int> points[] = {{100, 100}, {257, 130}, {0, 0},    {639, 0}, {0, 479},
+                                        {300, 479}, {639, 479}, {420, 60}, {2, 2}};
   for (auto [x, y] : points) {
     SCOPED_TRACE("pointer at " + std::to_string(x) + "," + std::to_string(y));
     M().MovePointer(x, y);
     EXPECT_EQ(WaitForBlock(BlockAt(x, y)), "");
     EXPECT_EQ(Hex(Cell(Shot(), 12, true)), Hex(kMagenta)) << "border of the selected cell";
+    EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }), CopyAllText(x, y, ScreenAt(x, y)));
   }
 }
 
@@ -336,11 +347,12 @@ TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
     previous = s.selected;
     if (!s.copy) continue;
 
-    std::vector<std::string> r = ReadoutsFor(px, py, block[static_cast<size_t>(s.selected)]);
-    // The four lines as the program puts them on the clipboard, CR LF between them.
-    EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }),
-              "Pos: " + r[0] + "\r\nHex: " + r[1] + "\r\nRGB: " + r[2] + "\r\nLong: " + r[3]);
-    EXPECT_EQ(CopiedBy([&] { ClickAt(73, kLabelTop[1] + 8); }), r[1]) << "click on the Hex value";
+    const int colour = block[static_cast<size_t>(s.selected)];
+    EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }), CopyAllText(px, py, colour));
+    std::vector<std::string> r = ReadoutsFor(px, py, colour);
+    for (size_t i = 0; i < 4; ++i) {
+      EXPECT_EQ(CopiedBy([&] { ClickAt(73, kLabelTop[i] + 8); }), r[i]) << "value label " << i;
+    }
   }
   EXPECT_EQ(Title(), "-Frozen-");
 }

@@ -7,8 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "mutter_driver.h"
 #include "pattern.h"
@@ -176,34 +178,70 @@ class Program {
 MutterDriver& M() { return g_s->mutter; }
 XDriver& X() { return g_s->x; }
 
-// The permission dialog of the screen-cast portal ("Screen Share"), a Wayland window of
-// 520 x 300 in the middle of the monitor: it is up while its light grey shows at points that
-// neither the main window (moved to the right) nor a message box of the program's (in the
-// middle) would cover.
-bool ShareDialogShown() {
-  constexpr int kDialogGrey = 0xFAFAFA;
-  Image img = M().Screen();
-  if (img.w != kPatternWidth) return false;
-  for (auto [x, y] : {std::pair{80, 330}, {80, 380}, {300, 370}, {450, 375}, {480, 150}})
-    if (img.At(x, y) != kDialogGrey) return false;
-  return true;
+// Where the pixels of colour c lie inside r: their bounding box, and how many there are.
+struct Patch {
+  Rect box;
+  int count = 0;
+  int CentreX() const { return box.x + box.w / 2; }
+  int CentreY() const { return box.y + box.h / 2; }
+};
+Patch Find(const Image& img, const Rect& r, int c) {
+  int x0 = r.x + r.w, y0 = r.y + r.h, x1 = r.x - 1, y1 = r.y - 1, count = 0;
+  for (int y = std::max(r.y, 0); y < std::min(r.y + r.h, img.h); ++y) {
+    for (int x = std::max(r.x, 0); x < std::min(r.x + r.w, img.w); ++x) {
+      if (img.At(x, y) != c) continue;
+      ++count;
+      x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    }
+  }
+  return {{x0, y0, x1 - x0 + 1, y1 - y0 + 1}, count};
 }
 
-// Answers the dialog as a user does, with clicks: picks the monitor and then Share, or Cancel.
-// The dialog sits in the middle of the 640 x 480 monitor, its buttons in its title bar, the
-// monitor's row below the "Remember this selection" box (ticked from the start). Returns false
-// when no dialog came up, or it stayed.
+// The permission dialog of the screen-cast portal ("Screen Share"): a Wayland window in the
+// middle of the monitor, found by the light grey of its body in the monitor's left half (the
+// pattern has no such colour, and the main window sits in the right half). Its title bar holds
+// Cancel (grey) and Share (light blue until a monitor is picked); the monitors are white rows
+// of a list in its body.
+constexpr int kDialogGrey = 0xFAFAFA, kCancelGrey = 0xD9D9D9, kRowWhite = 0xFFFFFF;
+constexpr int kShareDisabled = 0x90B7E7, kShareEnabled = 0x3584E4;
+
+std::optional<Rect> ShareDialog(const Image& img) {
+  Patch left = Find(img, {0, 0, kPatternWidth / 2, kPatternHeight}, kDialogGrey);
+  if (left.count < 10000) return std::nullopt;
+  return Rect{left.box.x, left.box.y, kPatternWidth - 2 * left.box.x, left.box.h};
+}
+bool ShareDialogShown() { return ShareDialog(M().Screen()).has_value(); }
+
+// Answers the dialog as a user does, with clicks: the monitor's row and then Share (the
+// "Remember this selection" box is ticked from the start), or Cancel. Returns false when no
+// dialog came up, or it stayed.
 bool AnswerShareDialog(bool share) {
-  static constexpr int kCancel[2] = {110, 113}, kShare[2] = {533, 113}, kMonitorRow[2] = {320, 266};
-  static constexpr int kShareEnabled = 0x3584E4;  // the button's blue once a monitor is picked
   if (!X().Poll(ShareDialogShown, 10s)) return false;
+  M().MovePointer(kPatternWidth / 2, kPatternHeight - 10);  // no row highlighted under it
   X().Sleep(300ms);  // a dialog just drawn may not take input yet
+  Image img = M().Screen();
+  std::optional<Rect> body = ShareDialog(img);
+  if (!body) return false;
+  const Rect title_bar{body->x, body->y - 50, body->w, 50};
+  const Rect left{title_bar.x, title_bar.y, title_bar.w / 2, title_bar.h};
+  const Rect right{left.x + left.w, left.y, title_bar.w - left.w, left.h};
   if (share) {
-    M().Click(kMonitorRow[0], kMonitorRow[1]);
-    X().Poll([] { return M().Screen().At(kShare[0] - 33, kShare[1] - 9) == kShareEnabled; }, 2s);
-    M().Click(kShare[0], kShare[1]);
+    // The list's rows: the lines of the body that are mostly white.
+    int top = -1, bottom = -1;
+    for (int y = body->y; y < body->y + body->h; ++y) {
+      if (Find(img, {body->x, y, body->w, 1}, kRowWhite).count < body->w / 2) continue;
+      if (top < 0) top = y;
+      bottom = y;
+    }
+    Patch button = Find(img, right, kShareDisabled);
+    if (top < 0 || button.count < 100) return false;
+    M().Click(body->x + body->w / 2, (top + bottom) / 2);
+    X().Poll([&] { return Find(M().Screen(), right, kShareEnabled).count >= 100; }, 2s);
+    M().Click(button.CentreX(), button.CentreY());
   } else {
-    M().Click(kCancel[0], kCancel[1]);
+    Patch button = Find(img, left, kCancelGrey);
+    if (button.count < 100) return false;
+    M().Click(button.CentreX(), button.CentreY());
   }
   return X().Poll([] { return !ShareDialogShown(); }, 5s);
 }
@@ -268,6 +306,8 @@ class Hueclip : public ::testing::Test {
   // The clipboard text once action has changed it.
   std::string CopiedBy(const std::function<void()>& action) {
     std::string before = WaylandClipboard(), now;
+    // wl-paste reads through a window of its own, which has the keyboard for a moment.
+    X().Poll([&] { return X().Focused(main_); }, 2s);
     action();
     if (!X().Poll([&] { return (now = WaylandClipboard()) != before; }, 3s)) return "(no copy)";
     return now;
@@ -361,6 +401,7 @@ TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
 TEST_F(Hueclip, ASecondStartAsksNoPermissionAgain) {
   program_.reset();
   const fs::path state = g_s->tmp / "asked-once";
+  fs::remove_all(state);
   ASSERT_NO_FATAL_FAILURE(Launch(state));  // answers the dialog: nothing stored here yet
   std::vector<fs::path> stored = program_->Stored();
   ASSERT_EQ(stored.size(), 1u) << "the program stores one file, its token";
@@ -389,6 +430,7 @@ TEST_F(Hueclip, AQtPlatformThatIsNotInstalledIsNoObstacle) {
 TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   program_.reset();
   const fs::path state = g_s->tmp / "refused";
+  fs::remove_all(state);
   program_ = std::make_unique<Program>(state);
   main_ = X().WaitFor("Hueclip", 10s);
   ASSERT_NE(main_, 0u);

@@ -9,7 +9,8 @@
 # its GNOME backend. COMMAND runs with DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR, WAYLAND_DISPLAY,
 # DISPLAY (Xwayland), XDG_CURRENT_DESKTOP=GNOME and XDG_SESSION_TYPE=wayland set, and with the
 # XDG_*_HOME directories in a fresh directory (HUECLIP_SESSION_DIR), so that nothing of the
-# user's own settings, portal permissions or stored tokens takes part. --keep leaves that
+# user's own settings, portal permissions or stored tokens takes part. HUECLIP_MUTTER_PID and
+# HUECLIP_PIPEWIRE_PID name the servers whose cost the benchmark measures. --keep leaves that
 # directory (with the logs of every server) behind. The exit status is COMMAND's.
 set -euo pipefail
 
@@ -81,6 +82,7 @@ start dbus dbus-daemon --session --nofork --nopidfile --address="$DBUS_SESSION_B
 wait_for test -S "$XDG_RUNTIME_DIR/bus" || fail "the session bus did not start"
 
 start pipewire pipewire
+export HUECLIP_PIPEWIRE_PID=$!
 wait_for test -S "$XDG_RUNTIME_DIR/pipewire-0" || fail "pipewire did not start"
 start wireplumber wireplumber
 
@@ -92,6 +94,7 @@ start mutter mutter --headless --wayland --wayland-display="$WAYLAND_DISPLAY" \
   --virtual-monitor 640x480 -- \
   sh -c 'printf "%s\n" "$DISPLAY" "$XAUTHORITY" >"$0.tmp" && mv "$0.tmp" "$0" &&
          exec setpriv --pdeathsig KILL sleep infinity' "$dir/display"
+export HUECLIP_MUTTER_PID=$!
 wait_for test -s "$dir/display" || fail "mutter did not start"
 { read -r DISPLAY; read -r XAUTHORITY; } <"$dir/display"
 export DISPLAY XAUTHORITY

@@ -7,45 +7,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 
-#include "mutter_driver.h"
-#include "pattern.h"
-#include "x_driver.h"
+#include "desktop.h"
 
 namespace acceptance {
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kMagenta = 0xFF00FF, kBlack = 0;
-constexpr int kColLeft[5] = {13, 32, 51, 70, 89};
-constexpr int kRowTop[5] = {5, 23, 42, 60, 79};
 constexpr int kLabelTop[4] = {102, 123, 144, 165};  // lblPos, lblHex, lblRGB, lblLong
-// Where the main window's client area is put, clear of every place that the tests sample.
-constexpr int kWindowX = 500, kWindowY = 230;
 
-// What the monitor shows at (x, y): the pattern, black beyond the monitor's edges.
-int ScreenAt(int x, int y) {
-  if (x < 0 || y < 0 || x >= kPatternWidth || y >= kPatternHeight) return kBlack;
-  return PatternAt(x, y);
-}
-
-std::vector<int> BlockAt(int x, int y) {
-  std::vector<int> block;
-  for (int i = 0; i < 25; ++i) block.push_back(ScreenAt(x + i % 5 - 2, y + i / 5 - 2));
-  return block;
-}
-
-std::string Hex(int c) {
-  char s[16];
-  snprintf(s, sizeof s, "#%06X", c);
-  return c < 0 ? "(several colours)" : s;
-}
-
+// Pos, Hex, RGB and Long for the colour c with the pointer at (x, y).
 std::vector<std::string> ReadoutsFor(int x, int y, int c) {
   int r = c >> 16, g = c >> 8 & 255, b = c & 255;
   return {std::to_string(x) + ", " + std::to_string(y), Hex(c),
@@ -59,93 +33,29 @@ std::string CopyAllText(int x, int y, int c) {
   return "Pos: " + r[0] + "\r\nHex: " + r[1] + "\r\nRGB: " + r[2] + "\r\nLong: " + r[3];
 }
 
-// The one colour of cell i's border (or of its 14 x 14 interior), -1 when it has several.
-int Cell(const Image& img, int i, bool border) {
-  if (img.w < kColLeft[4] + 16 || img.h < kRowTop[4] + 16) return -1;
-  int colour = -2;
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      if ((x == 0 || y == 0 || x == 15 || y == 15) != border) continue;
-      int c = img.At(kColLeft[i % 5] + x, kRowTop[i / 5] + y);
-      if (colour != -2 && c != colour) return -1;
-      colour = c;
-    }
-  }
-  return colour;
-}
+Desktop* g_desktop = nullptr;
+fs::path g_tmp;
 
-// Empty when the cells show block; else the first differences and how many cells differ.
-std::string BlockMismatch(const Image& img, const std::vector<int>& block) {
-  std::string diff;
-  int differ = 0;
-  for (size_t i = 0; i < 25; ++i) {
-    int got = Cell(img, static_cast<int>(i), false);
-    if (got == block[i] || ++differ > 3) continue;
-    diff += " cell " + std::to_string(i) + " shows " + Hex(got) + ", not " + Hex(block[i]) + ";";
-  }
-  return differ ? diff + " " + std::to_string(differ) + " of 25 cells differ" : "";
-}
-
-// Everything the tests share: the pattern on the monitor, the drivers, a scratch directory.
-struct Session {
-  XDriver x;
-  MutterDriver mutter;
-  pid_t pattern = -1;
-  fs::path tmp;
-};
-Session* g_s = nullptr;
-
+// The session's drivers and pattern, and a scratch directory, for the whole run.
 class WaylandEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    for (const char* v : {"WAYLAND_DISPLAY", "DISPLAY", "DBUS_SESSION_BUS_ADDRESS"}) {
-      ASSERT_NE(std::getenv(v), nullptr) << v << " is not set: run me through session.sh";
-    }
     unsetenv("QT_QPA_PLATFORM");  // the program chooses its own, as on a user's desktop
-    g_s = new Session;
     char dir[] = "/tmp/hueclip-wayland-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
-    g_s->tmp = dir;
+    g_tmp = dir;
+    g_desktop = new Desktop;
     std::string error;
-    ASSERT_TRUE(g_s->mutter.Start(&error)) << error;
-    ASSERT_TRUE(g_s->x.Attach(std::getenv("DISPLAY"), &error)) << error;
-
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    g_s->pattern = Spawn({"/bin/sh", "-c", "exec \"$0\" >&3", HUECLIP_PATTERN_CLIENT}, {}, fds[1]);
-    close(fds[1]);
-    char line[16] = "";
-    FILE* f = fdopen(fds[0], "r");
-    bool shown = fgets(line, sizeof line, f) && std::string(line) == "shown\n";
-    fclose(f);
-    ASSERT_TRUE(shown) << "the pattern client did not show its picture";
-    // The monitor shows the pattern everywhere (checked on a grid of points).
-    std::string diff;
-    bool ok = g_s->x.Poll(
-        [&] {
-          Image img = g_s->mutter.Screen();
-          diff.clear();
-          for (int y = 0; y < kPatternHeight; y += 37)
-            for (int x = 0; x < kPatternWidth; x += 41)
-              if (img.w != kPatternWidth || img.At(x, y) != PatternAt(x, y))
-                diff = "at " + std::to_string(x) + "," + std::to_string(y);
-          return diff.empty();
-        },
-        5s);
-    if (!ok) g_s->mutter.SaveScreen((g_s->tmp / "pattern.ppm").string());
-    ASSERT_TRUE(ok) << "the monitor does not show the pattern " << diff;
+    ASSERT_TRUE(g_desktop->Start(&error)) << error;
   }
   void TearDown() override {
-    if (!g_s) return;
-    KillGroup(g_s->pattern);
-    fs::path tmp = g_s->tmp;
-    delete g_s;
-    g_s = nullptr;
+    delete g_desktop;
+    g_desktop = nullptr;
     // Screens of failed tests (or, with HUECLIP_KEEP, of all) stay for a look.
     if (::testing::UnitTest::GetInstance()->failed_test_count() > 0 || std::getenv("HUECLIP_KEEP"))
-      printf("Screens of the monitor (PPM) kept in %s\n", tmp.c_str());
+      printf("Screens of the monitor (PPM) kept in %s\n", g_tmp.c_str());
     else
-      fs::remove_all(tmp);
+      fs::remove_all(g_tmp);
   }
 };
 
@@ -175,76 +85,10 @@ class Program {
   pid_t pid_ = -1;
 };
 
-MutterDriver& M() { return g_s->mutter; }
-XDriver& X() { return g_s->x; }
-
-// Where the pixels of colour c lie inside r: their bounding box, and how many there are.
-struct Patch {
-  Rect box;
-  int count = 0;
-  int CentreX() const { return box.x + box.w / 2; }
-  int CentreY() const { return box.y + box.h / 2; }
-};
-Patch Find(const Image& img, const Rect& r, int c) {
-  int x0 = r.x + r.w, y0 = r.y + r.h, x1 = r.x - 1, y1 = r.y - 1, count = 0;
-  for (int y = std::max(r.y, 0); y < std::min(r.y + r.h, img.h); ++y) {
-    for (int x = std::max(r.x, 0); x < std::min(r.x + r.w, img.w); ++x) {
-      if (img.At(x, y) != c) continue;
-      ++count;
-      x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-    }
-  }
-  return {{x0, y0, x1 - x0 + 1, y1 - y0 + 1}, count};
-}
-
-// The permission dialog of the screen-cast portal ("Screen Share"): a Wayland window in the
-// middle of the monitor, found by the light grey of its body in the monitor's left half (the
-// pattern has no such colour, and the main window sits in the right half). Its title bar holds
-// Cancel (grey) and Share (light blue until a monitor is picked); the monitors are white rows
-// of a list in its body.
-constexpr int kDialogGrey = 0xFAFAFA, kCancelGrey = 0xD9D9D9, kRowWhite = 0xFFFFFF;
-constexpr int kShareDisabled = 0x90B7E7, kShareEnabled = 0x3584E4;
-
-std::optional<Rect> ShareDialog(const Image& img) {
-  Patch left = Find(img, {0, 0, kPatternWidth / 2, kPatternHeight}, kDialogGrey);
-  if (left.count < 10000) return std::nullopt;
-  return Rect{left.box.x, left.box.y, kPatternWidth - 2 * left.box.x, left.box.h};
-}
-bool ShareDialogShown() { return ShareDialog(M().Screen()).has_value(); }
-
-// Answers the dialog as a user does, with clicks: the monitor's row and then Share (the
-// "Remember this selection" box is ticked from the start), or Cancel. Returns false when no
-// dialog came up, or it stayed.
-bool AnswerShareDialog(bool share) {
-  if (!X().Poll(ShareDialogShown, 10s)) return false;
-  M().MovePointer(kPatternWidth / 2, kPatternHeight - 10);  // no row highlighted under it
-  X().Sleep(300ms);  // a dialog just drawn may not take input yet
-  Image img = M().Screen();
-  std::optional<Rect> body = ShareDialog(img);
-  if (!body) return false;
-  const Rect title_bar{body->x, body->y - 50, body->w, 50};
-  const Rect left{title_bar.x, title_bar.y, title_bar.w / 2, title_bar.h};
-  const Rect right{left.x + left.w, left.y, title_bar.w - left.w, left.h};
-  if (share) {
-    // The list's rows: the lines of the body that are mostly white.
-    int top = -1, bottom = -1;
-    for (int y = body->y; y < body->y + body->h; ++y) {
-      if (Find(img, {body->x, y, body->w, 1}, kRowWhite).count < body->w / 2) continue;
-      if (top < 0) top = y;
-      bottom = y;
-    }
-    Patch button = Find(img, right, kShareDisabled);
-    if (top < 0 || button.count < 100) return false;
-    M().Click(body->x + body->w / 2, (top + bottom) / 2);
-    X().Poll([&] { return Find(M().Screen(), right, kShareEnabled).count >= 100; }, 2s);
-    M().Click(button.CentreX(), button.CentreY());
-  } else {
-    Patch button = Find(img, left, kCancelGrey);
-    if (button.count < 100) return false;
-    M().Click(button.CentreX(), button.CentreY());
-  }
-  return X().Poll([] { return !ShareDialogShown(); }, 5s);
-}
+MutterDriver& M() { return g_desktop->mutter(); }
+XDriver& X() { return g_desktop->x(); }
+bool ShareDialogShown() { return g_desktop->ShareDialogShown(); }
+bool AnswerShareDialog(bool share) { return g_desktop->AnswerShareDialog(share); }
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -256,8 +100,8 @@ std::string Lower(std::string s) {
 class Hueclip : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(g_s, nullptr);
-    Launch(g_s->tmp / "state");
+    ASSERT_NE(g_desktop, nullptr);
+    Launch(g_tmp / "state");
   }
 
   void Launch(const fs::path& state, const std::vector<std::string>& env = {}) {
@@ -277,7 +121,7 @@ class Hueclip : public ::testing::Test {
   void TearDown() override {
     // The monitor as the test left it, for a look at a failure (HUECLIP_KEEP keeps them all).
     if (HasFailure() || std::getenv("HUECLIP_KEEP"))
-      M().SaveScreen((g_s->tmp / (Name() + ".ppm")).string());
+      M().SaveScreen((g_tmp / (Name() + ".ppm")).string());
     program_.reset();
   }
 
@@ -400,7 +244,7 @@ TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
 // The permission is asked once: the token stored then makes the next start silent.
 TEST_F(Hueclip, ASecondStartAsksNoPermissionAgain) {
   program_.reset();
-  const fs::path state = g_s->tmp / "asked-once";
+  const fs::path state = g_tmp / "asked-once";
   fs::remove_all(state);
   ASSERT_NO_FATAL_FAILURE(Launch(state));  // answers the dialog: nothing stored here yet
   std::vector<fs::path> stored = program_->Stored();
@@ -420,7 +264,7 @@ TEST_F(Hueclip, ASecondStartAsksNoPermissionAgain) {
 // A Qt platform that the user asks for and that is not installed does not stop the program.
 TEST_F(Hueclip, AQtPlatformThatIsNotInstalledIsNoObstacle) {
   program_.reset();
-  ASSERT_NO_FATAL_FAILURE(Launch(g_s->tmp / "state", {"QT_QPA_PLATFORM=no-such-platform"}));
+  ASSERT_NO_FATAL_FAILURE(Launch(g_tmp / "state", {"QT_QPA_PLATFORM=no-such-platform"}));
   M().MovePointer(77, 222);
   EXPECT_EQ(WaitForBlock(BlockAt(77, 222)), "");
 }
@@ -429,7 +273,7 @@ TEST_F(Hueclip, AQtPlatformThatIsNotInstalledIsNoObstacle) {
 // only its title is checked), and once it is closed the program carries on without sampling.
 TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   program_.reset();
-  const fs::path state = g_s->tmp / "refused";
+  const fs::path state = g_tmp / "refused";
   fs::remove_all(state);
   program_ = std::make_unique<Program>(state);
   main_ = X().WaitFor("Hueclip", 10s);

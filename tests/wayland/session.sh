@@ -34,9 +34,10 @@ dir=$(mktemp -d /tmp/hueclip-wl-XXXXXX)
 pids=()
 cleanup() {
   local status=$?
-  # Newest first: the portals before the compositor, the compositor before the bus.
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  # Newest first, one after the other: the portals before the compositor, the compositor before
+  # the bus.
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill "${pids[i]}" 2>/dev/null || true
     for _ in $(seq 20); do kill -0 "${pids[i]}" 2>/dev/null || break; sleep 0.1; done
     kill -9 "${pids[i]}" 2>/dev/null || true
     wait "${pids[i]}" 2>/dev/null || true
@@ -103,6 +104,13 @@ dbus-update-activation-environment DISPLAY XAUTHORITY WAYLAND_DISPLAY XDG_CURREN
 
 start portal-gnome /usr/libexec/xdg-desktop-portal-gnome
 start portal /usr/libexec/xdg-desktop-portal
+# Asked only once the portal has its name: a call before that would make the bus start a
+# second one.
+portal_named() {
+  dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner string:org.freedesktop.portal.Desktop | grep -q true
+}
+wait_for portal_named || fail "xdg-desktop-portal did not start"
 screencast_version() {
   dbus-send --session --print-reply=literal --dest=org.freedesktop.portal.Desktop \
     /org/freedesktop/portal/desktop org.freedesktop.DBus.Properties.Get \

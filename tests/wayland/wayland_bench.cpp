@@ -103,7 +103,9 @@ class Bench {
 
 Window Bench::Start(pid_t* pid) {
   *pid = Spawn({HUECLIP_PROGRAM}, {"XDG_STATE_HOME=" + state_.string()});
-  return X().WaitFor("Hueclip", 10s);
+  Window w = X().WaitFor("Hueclip", 10s);
+  if (w) X().Move(w, kWindowX, kWindowY);
+  return w;
 }
 
 std::map<std::string, double> Bench::Phase(pid_t pid, bool moving) {
@@ -141,6 +143,8 @@ int Bench::Run() {
     Stop(&pid);
     return fprintf(stderr, "wayland bench: no window, or no Screen Share dialog\n"), 1;
   }
+  const fs::path tokens = state_ / "hueclip";
+  X().Poll([&] { return fs::exists(tokens) && !fs::is_empty(tokens); }, 5s);
   Stop(&pid);
 
   // Start to first sampled frame, with the token.
@@ -174,7 +178,6 @@ int Bench::Run() {
   cpu["no program, still"] = Phase(-1, false);
   main = Start(&pid);
   if (!main) return fprintf(stderr, "wayland bench: no window\n"), 1;
-  X().Move(main, kWindowX, kWindowY);
   X().Sleep(1s);
   cpu["live, moving"] = Phase(pid, true);
   cpu["live, still"] = Phase(pid, false);

@@ -247,7 +247,8 @@ TEST_F(Hueclip, ASecondStartAsksNoPermissionAgain) {
   const fs::path state = g_tmp / "asked-once";
   fs::remove_all(state);
   ASSERT_NO_FATAL_FAILURE(Launch(state));  // answers the dialog: nothing stored here yet
-  std::vector<fs::path> stored = program_->Stored();
+  std::vector<fs::path> stored;
+  X().Poll([&] { return !(stored = program_->Stored()).empty(); }, 3s);
   ASSERT_EQ(stored.size(), 1u) << "the program stores one file, its token";
   EXPECT_EQ(fs::status(stored[0]).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
@@ -294,7 +295,7 @@ TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   EXPECT_TRUE(X().Poll([&] { return X().Focused(boxes[0]); }, 3s)) << "the message has no focus";
   M().Key(XK_Return);
   EXPECT_TRUE(X().Poll([&] { return !X().Viewable(boxes[0]); }, 3s)) << "the message stays";
-  X().Sleep(500ms);
+  X().Sleep(1500ms);  // some ticks of the timer, which must not ask again
   EXPECT_TRUE(program_->Running()) << "the program ended";
   EXPECT_TRUE(X().Viewable(main_)) << "the main window is gone";
   EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";

@@ -79,6 +79,9 @@ struct Options {
 class Bench {
  public:
   explicit Bench(const Options& o) : o_(o) {}
+  ~Bench() {
+    if (!state_.empty()) fs::remove_all(state_);
+  }
   int Run();
 
  private:
@@ -187,7 +190,6 @@ int Bench::Run() {
   cpu["frozen, still"] = Phase(pid, false);
   const double rss = RssMb(pid);
   Stop(&pid);
-  fs::remove_all(state_);
 
   // The table.
   const char* phases[] = {"no program, moving", "no program, still", "live, moving", "live, still",

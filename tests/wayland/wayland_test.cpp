@@ -5,10 +5,13 @@
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <memory>
 
 #include "desktop.h"
 
@@ -147,14 +150,15 @@ class Hueclip : public ::testing::Test {
     return diff;
   }
 
-  // The clipboard text once action has changed it.
+  // The clipboard text once action has changed it. wl-paste reads through a window of its own,
+  // which has the keyboard for a moment: keys wait until the main window has it back.
   std::string CopiedBy(const std::function<void()>& action) {
     std::string before = WaylandClipboard(), now;
-    // wl-paste reads through a window of its own, which has the keyboard for a moment.
     X().Poll([&] { return X().Focused(main_); }, 2s);
     action();
-    if (!X().Poll([&] { return (now = WaylandClipboard()) != before; }, 3s)) return "(no copy)";
-    return now;
+    bool changed = X().Poll([&] { return (now = WaylandClipboard()) != before; }, 3s);
+    X().Poll([&] { return X().Focused(main_); }, 2s);
+    return changed ? now : "(no copy)";
   }
 
   std::unique_ptr<Program> program_;

@@ -116,7 +116,8 @@ class Hueclip : public ::testing::Test {
     X().Poll([&] { return Client().x == kWindowX && Client().y == kWindowY; }, 3s);
     ASSERT_EQ(Client().x, kWindowX) << "mutter did not move the main window";
     if (!token_stored) {
-      ASSERT_TRUE(AnswerShareDialog(true)) << "no Screen Share dialog";
+      ASSERT_TRUE(AnswerShareDialog(true))
+          << "no Screen Share dialog: the program did not ask the screen-cast portal";
     }
     Focus();
   }

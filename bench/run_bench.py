@@ -32,6 +32,11 @@ STARTUP_MS = 150.0
 RSS_MB = 30.0
 EXE_KB = 300.0
 SOAK_MEM_PCT = 1.0
+# On the headless Wayland session (tests/wayland): the program's CPU, its memory, and what a
+# frozen picker may add to the compositor's CPU over the same session with no program.
+WL_CPU_PCT = 1.0
+WL_RSS_MB = 40.0
+WL_FROZEN_EXTRA_PCT = 0.2
 # DLLs that every Windows installation has.
 WINDOWS_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll",
@@ -323,6 +328,22 @@ class Bench:
             log("no Windows pass benchmark or no wine: pass and soak under Wine left out")
         self.results["windows"] = w
 
+    # --- Wayland ----------------------------------------------------------------------------
+
+    def wayland(self):
+        exe = next((e for e in (os.path.join(self.build, d, "wayland", "hueclip_wayland_bench")
+                                for d in ("bench", "tests")) if os.path.exists(e)), None)
+        if not exe:
+            log("no Wayland benchmark in the build: Wayland figures left out")
+            return
+        session = os.path.join(os.path.dirname(__file__), "..", "tests", "wayland", "session.sh")
+        out = os.path.join(self.x.tmp, "wayland.json")
+        subprocess.run([session, exe, "--phase-s", f"{self.a.phase_s:g}", "--starts",
+                        str(self.a.runs), "--out", out], stdout=sys.stderr, check=True,
+                       timeout=600)
+        with open(out) as f:
+            self.results["wayland"] = json.load(f)
+
     def close(self):
         self.x.close()
 
@@ -358,6 +379,17 @@ def budgets(res):
     """(what, figure, verdict) for every budget."""
     out = []
     add = lambda what, fig, ok: out.append((what, fig, "pass" if ok else "MISS"))
+    wl = res.get("wayland")
+    if wl:
+        c = wl["cpu_pct"]
+        worst = max(c["live, moving"]["program"], c["live, still"]["program"])
+        add(f"Wayland: CPU live < {WL_CPU_PCT:g} % (worse of moving, still)", f"{worst:.2f} %",
+            worst < WL_CPU_PCT)
+        extra = c["frozen, still"]["mutter"] - c["no program, still"]["mutter"]
+        add("Wayland: frozen adds no compositor work",
+            f"mutter {extra:+.2f} % against no program", extra < WL_FROZEN_EXTRA_PCT)
+        add(f"Wayland: resident memory < {WL_RSS_MB:g} MB", f"{wl['rss_mb']:.1f} MB",
+            wl["rss_mb"] < WL_RSS_MB)
     lp = res.get("linux_pass")
     if lp:
         req = lp["requests"]
@@ -482,6 +514,18 @@ def table(res):
         extra.append(f"For comparison, a pass with the screen size asked once (1 GetImage + "
                      f"1 QueryPointer): {fmt(ref['us'], 'us')} wall, "
                      f"{ref['requests'].get('x_requests', 0):g} requests")
+    wl = res.get("wayland")
+    if wl:
+        c = wl["cpu_pct"]
+        first = sorted(wl["first_frame_ms"])
+        extra.append(
+            "Wayland, headless mutter 640x480 (software rendering), % of a core: "
+            f"hueclip {c['live, moving']['program']:.2f} moving, "
+            f"{c['live, still']['program']:.2f} still, {c['frozen, still']['program']:.2f} "
+            f"frozen; mutter {c['no program, moving']['mutter']:.2f} -> "
+            f"{c['live, moving']['mutter']:.2f} moving, {c['no program, still']['mutter']:.2f} "
+            f"-> {c['frozen, still']['mutter']:.2f} frozen; RSS {wl['rss_mb']:.1f} MB; "
+            f"start with a stored token to first sampled frame {first[len(first) // 2]:.0f} ms")
     w = res.get("windows")
     if w:
         extra.append(f"Windows: hueclip.exe {w['exe_kb']:.0f} KB, imports "
@@ -504,7 +548,7 @@ def main():
     ap.add_argument("--quick", action="store_true", help="short phases, for development")
     ap.add_argument("--peers", default="gpick,kcolorchooser")
     ap.add_argument("--out", required=True, help="where to write the JSON")
-    ap.add_argument("--only", default="programs,pass,soak,windows")
+    ap.add_argument("--only", default="programs,pass,soak,windows,wayland")
     ap.add_argument("--phase-s", type=float, help="length of each CPU phase (30 s; quick: 3 s)")
     a = ap.parse_args()
     a.peers = [p for p in a.peers.split(",") if p]
@@ -526,6 +570,8 @@ def main():
             b.run_programs()
         if "windows" in only:
             b.windows()
+        if "wayland" in only:
+            b.wayland()
     finally:
         b.close()
     res = b.results

@@ -107,6 +107,16 @@ bool XDriver::Start(const std::string& config_home, std::string* error,
   return true;
 }
 
+bool XDriver::Attach(const std::string& display_name, std::string* error) {
+  display_name_ = display_name;
+  XSetErrorHandler(IgnoreXError);
+  dpy_ = XOpenDisplay(display_name_.c_str());
+  if (!dpy_) return *error = "cannot open " + display_name_, false;
+  root_ = DefaultRootWindow(dpy_);
+  own_ = XCreateSimpleWindow(dpy_, root_, 0, 0, 1, 1, 0, 0, 0);
+  return true;
+}
+
 void XDriver::Stop() {
   if (dpy_) XCloseDisplay(dpy_);
   dpy_ = nullptr;
@@ -183,11 +193,16 @@ bool XDriver::Focused(Window w) {
 }
 
 Window XDriver::Find(const std::string& title) {
-  std::vector<Window> todo{root_};
+  std::vector<Window> found = FindAll([&](const std::string& t) { return t == title; });
+  return found.empty() ? 0 : found.front();
+}
+
+std::vector<Window> XDriver::FindAll(const std::function<bool(const std::string&)>& match) {
+  std::vector<Window> todo{root_}, found;
   while (!todo.empty()) {
     Window w = todo.back();
     todo.pop_back();
-    if (w != root_ && Title(w) == title && Viewable(w)) return w;
+    if (w != root_ && match(Title(w)) && Viewable(w)) found.push_back(w);
     Window r, parent, *kids = nullptr;
     unsigned n = 0;
     if (XQueryTree(dpy_, w, &r, &parent, &kids, &n) && kids) {  // depth first
@@ -195,7 +210,7 @@ Window XDriver::Find(const std::string& title) {
       XFree(kids);
     }
   }
-  return 0;
+  return found;
 }
 
 Window XDriver::WaitFor(const std::string& title, Millis timeout) {
@@ -213,10 +228,17 @@ Rect XDriver::ClientRect(Window w) {
   return {x, y, wa.width, wa.height};
 }
 
-Image XDriver::Grab(const Rect& r) {
+Image XDriver::Grab(const Rect& r) { return Read(root_, r); }
+
+Image XDriver::GrabWindow(Window w) {
+  Rect r = ClientRect(w);
+  return Read(w, {0, 0, r.w, r.h});
+}
+
+Image XDriver::Read(Drawable d, const Rect& r) {
   Image img{r.w, r.h, {}};
-  XImage* xi = XGetImage(dpy_, root_, r.x, r.y, static_cast<unsigned>(r.w),
-                         static_cast<unsigned>(r.h), AllPlanes, ZPixmap);
+  XImage* xi = XGetImage(dpy_, d, r.x, r.y, static_cast<unsigned>(r.w), static_cast<unsigned>(r.h),
+                         AllPlanes, ZPixmap);
   if (!xi) return {};
   for (int y = 0; y < r.h; ++y) {
     for (int x = 0; x < r.w; ++x)

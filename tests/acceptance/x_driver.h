@@ -43,6 +43,8 @@ class XDriver {
   // it picks itself, connects, and starts openbox on it unless told not to.
   bool Start(const std::string& config_home, std::string* error,
              const std::vector<std::string>& screens, bool window_manager = true);
+  // Connects to a running X server (Xwayland) instead, starting nothing.
+  bool Attach(const std::string& display_name, std::string* error);
   void Stop();
   const std::string& display_name() const { return display_name_; }
 
@@ -54,6 +56,8 @@ class XDriver {
 
   // The viewable window with this title (anywhere in the tree), or 0.
   Window Find(const std::string& title);
+  // Every viewable window whose title passes match.
+  std::vector<Window> FindAll(const std::function<bool(const std::string&)>& match);
   Window WaitFor(const std::string& title, Millis timeout);
   std::string Title(Window w);
   bool Viewable(Window w);
@@ -64,6 +68,9 @@ class XDriver {
   Image Grab(const Rect& r);
   // The colour (0xRRGGBB) that the default colour map of the default screen gives a pixel value.
   int ColourOfPixel(unsigned long pixel);
+  // The pixels of w's own client area: the one read that a rootless Xwayland serves, where a
+  // read of the root window fails.
+  Image GrabWindow(Window w);
 
   // An override-redirect window on X screen `screen` showing the pixel value colour(x, y)
   // (0xRRGGBB on a true colour screen) at each of its pixels; the picture is its background, so
@@ -88,6 +95,7 @@ class XDriver {
 
  private:
   Window Parent(Window w);
+  Image Read(Drawable d, const Rect& r);
   void Button(bool down);
   // An 8-bit property's bytes (deleted after reading when remove is set).
   std::optional<std::string> Property(Window w, const char* name, bool remove);

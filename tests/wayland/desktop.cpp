@@ -1,0 +1,159 @@
+#include "desktop.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "pattern.h"
+
+namespace acceptance {
+
+int ScreenAt(int x, int y) {
+  if (x < 0 || y < 0 || x >= kPatternWidth || y >= kPatternHeight) return kBlack;
+  return PatternAt(x, y);
+}
+
+std::vector<int> BlockAt(int x, int y) {
+  std::vector<int> block;
+  for (int i = 0; i < 25; ++i) block.push_back(ScreenAt(x + i % 5 - 2, y + i / 5 - 2));
+  return block;
+}
+
+std::string Hex(int c) {
+  char s[16];
+  snprintf(s, sizeof s, "#%06X", c);
+  return c < 0 ? "(several colours)" : s;
+}
+
+int Cell(const Image& img, int i, bool border) {
+  if (img.w < kColLeft[4] + 16 || img.h < kRowTop[4] + 16) return -1;
+  int colour = -2;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      if ((x == 0 || y == 0 || x == 15 || y == 15) != border) continue;
+      int c = img.At(kColLeft[i % 5] + x, kRowTop[i / 5] + y);
+      if (colour != -2 && c != colour) return -1;
+      colour = c;
+    }
+  }
+  return colour;
+}
+
+std::string BlockMismatch(const Image& img, const std::vector<int>& block) {
+  std::string diff;
+  int differ = 0;
+  for (size_t i = 0; i < 25; ++i) {
+    int got = Cell(img, static_cast<int>(i), false);
+    if (got == block[i] || ++differ > 3) continue;
+    diff += " cell " + std::to_string(i) + " shows " + Hex(got) + ", not " + Hex(block[i]) + ";";
+  }
+  return differ ? diff + " " + std::to_string(differ) + " of 25 cells differ" : "";
+}
+
+Desktop::~Desktop() { KillGroup(pattern_); }
+
+bool Desktop::Start(std::string* error) {
+  for (const char* v : {"WAYLAND_DISPLAY", "DISPLAY", "DBUS_SESSION_BUS_ADDRESS"}) {
+    if (!std::getenv(v))
+      return *error = std::string(v) + " is not set: run through session.sh", false;
+  }
+  if (!mutter_.Start(error) || !x_.Attach(std::getenv("DISPLAY"), error)) return false;
+
+  int fds[2];
+  if (pipe(fds) != 0) return *error = "pipe failed", false;
+  pattern_ = Spawn({"/bin/sh", "-c", "exec \"$0\" >&3", HUECLIP_PATTERN_CLIENT}, {}, fds[1]);
+  close(fds[1]);
+  char line[16] = "";
+  FILE* f = fdopen(fds[0], "r");
+  bool shown = fgets(line, sizeof line, f) && std::string(line) == "shown\n";
+  fclose(f);
+  if (!shown) return *error = "the pattern client did not show its picture", false;
+  // The monitor shows the pattern everywhere (checked on a grid of points).
+  std::string diff;
+  bool ok = x_.Poll(
+      [&] {
+        Image img = mutter_.Screen();
+        diff.clear();
+        for (int y = 0; y < kPatternHeight; y += 37)
+          for (int x = 0; x < kPatternWidth; x += 41)
+            if (img.w != kPatternWidth || img.At(x, y) != PatternAt(x, y))
+              diff = " at " + std::to_string(x) + "," + std::to_string(y);
+        return diff.empty();
+      },
+      5s);
+  if (!ok) return *error = "the monitor does not show the pattern" + diff, false;
+  return true;
+}
+
+namespace {
+
+// Where the pixels of colour c lie inside r: their bounding box, and how many there are.
+struct Patch {
+  Rect box;
+  int count = 0;
+  int CentreX() const { return box.x + box.w / 2; }
+  int CentreY() const { return box.y + box.h / 2; }
+};
+Patch Find(const Image& img, const Rect& r, int c) {
+  int x0 = r.x + r.w, y0 = r.y + r.h, x1 = r.x - 1, y1 = r.y - 1, count = 0;
+  for (int y = std::max(r.y, 0); y < std::min(r.y + r.h, img.h); ++y) {
+    for (int x = std::max(r.x, 0); x < std::min(r.x + r.w, img.w); ++x) {
+      if (img.At(x, y) != c) continue;
+      ++count;
+      x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    }
+  }
+  return {{x0, y0, x1 - x0 + 1, y1 - y0 + 1}, count};
+}
+
+// The permission dialog is a Wayland window in the middle of the monitor, found by the light
+// grey of its body in the monitor's left half (the pattern has no such colour, and the main
+// window sits in the right half). Its title bar holds Cancel (grey) and Share (light blue until
+// a monitor is picked); the monitors are white rows of a list in its body.
+constexpr int kDialogGrey = 0xFAFAFA, kCancelGrey = 0xD9D9D9, kRowWhite = 0xFFFFFF;
+constexpr int kShareDisabled = 0x90B7E7, kShareEnabled = 0x3584E4;
+
+std::optional<Rect> ShareDialog(const Image& img) {
+  Patch left = Find(img, {0, 0, kPatternWidth / 2, kPatternHeight}, kDialogGrey);
+  if (left.count < 10000) return std::nullopt;
+  return Rect{left.box.x, left.box.y, kPatternWidth - 2 * left.box.x, left.box.h};
+}
+
+}  // namespace
+
+bool Desktop::ShareDialogShown() { return ShareDialog(mutter_.Screen()).has_value(); }
+
+bool Desktop::AnswerShareDialog(bool share) {
+  if (!x_.Poll([&] { return ShareDialogShown(); }, 10s)) return false;
+  mutter_.MovePointer(kPatternWidth / 2, kPatternHeight - 10);  // no row highlighted under it
+  x_.Sleep(300ms);  // a dialog just drawn may not take input yet
+  Image img = mutter_.Screen();
+  std::optional<Rect> body = ShareDialog(img);
+  if (!body) return false;
+  const Rect title_bar{body->x, body->y - 50, body->w, 50};
+  const Rect left{title_bar.x, title_bar.y, title_bar.w / 2, title_bar.h};
+  const Rect right{left.x + left.w, left.y, title_bar.w - left.w, left.h};
+  if (share) {
+    // The list's rows: the lines of the body that are mostly white.
+    int top = -1, bottom = -1;
+    for (int y = body->y; y < body->y + body->h; ++y) {
+      if (Find(img, {body->x, y, body->w, 1}, kRowWhite).count < body->w / 2) continue;
+      if (top < 0) top = y;
+      bottom = y;
+    }
+    Patch button = Find(img, right, kShareDisabled);
+    if (top < 0 || button.count < 100) return false;
+    mutter_.Click(body->x + body->w / 2, (top + bottom) / 2);
+    x_.Poll([&] { return Find(mutter_.Screen(), right, kShareEnabled).count >= 100; }, 2s);
+    mutter_.Click(button.CentreX(), button.CentreY());
+  } else {
+    Patch button = Find(img, left, kCancelGrey);
+    if (button.count < 100) return false;
+    mutter_.Click(button.CentreX(), button.CentreY());
+  }
+  return x_.Poll([&] { return !ShareDialogShown(); }, 5s);
+}
+
+}  // namespace acceptance

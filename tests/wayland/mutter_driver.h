@@ -1,0 +1,47 @@
+// Drives a headless mutter session as a user at its desk would: pointer and keys go in through
+// mutter's RemoteDesktop interface, and the monitor is watched through a ScreenCast stream of
+// it (PipeWire), which needs no permission dialog. The D-Bus connection stays open for the
+// driver's life, since mutter ends a remote-desktop session when its caller goes away.
+#pragma once
+
+#include <gio/gio.h>
+
+#include <memory>
+#include <string>
+
+#include "x_driver.h"  // Image, Rect
+
+namespace acceptance {
+
+class MutterDriver {
+ public:
+  MutterDriver();
+  ~MutterDriver();
+  // Connects to the session bus of DBUS_SESSION_BUS_ADDRESS, starts a remote-desktop session
+  // with a screen-cast stream of the primary monitor, and waits for its first frame.
+  bool Start(std::string* error);
+
+  void MovePointer(int x, int y);
+  void Click(int x, int y);
+  // Presses and releases the key of keysym while the modifier keys are held.
+  void Key(unsigned keysym, const std::vector<unsigned>& modifiers = {});
+
+  // The newest frame of the monitor (without the pointer), 0xRRGGBB per pixel.
+  Image Screen();
+  // Writes the newest frame as a binary PPM, for looking at a failure.
+  void SaveScreen(const std::string& path);
+
+ private:
+  GVariant* Call(const char* path, const char* interface, const char* method, GVariant* args,
+                 const GVariantType* reply = nullptr);
+
+  struct Frames;
+  GDBusConnection* bus_ = nullptr;
+  std::string session_, stream_;
+  std::unique_ptr<Frames> frames_;
+};
+
+// The CLIPBOARD text as wl-paste gives it (no newline added), or "(empty)" when there is none.
+std::string WaylandClipboard();
+
+}  // namespace acceptance

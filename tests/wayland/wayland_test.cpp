@@ -1,0 +1,317 @@
+// Acceptance tests on Wayland: the Linux program on a headless GNOME session (run by
+// session.sh), where a native Wayland client fills the monitor with a picture that every pixel
+// of has a colour of its own. Pointer and keys go in through mutter's RemoteDesktop, the
+// clipboard is read with wl-paste, and the program's window (on Xwayland) is read through X.
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "desktop.h"
+
+namespace acceptance {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kLabelTop[4] = {102, 123, 144, 165};  // lblPos, lblHex, lblRGB, lblLong
+
+// Pos, Hex, RGB and Long for the colour c with the pointer at (x, y).
+std::vector<std::string> ReadoutsFor(int x, int y, int c) {
+  int r = c >> 16, g = c >> 8 & 255, b = c & 255;
+  return {std::to_string(x) + ", " + std::to_string(y), Hex(c),
+          std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b),
+          std::to_string(r + g * 256 + b * 65536)};
+}
+
+// What C copies: the four readouts, CR LF between the lines, as the program puts them there.
+std::string CopyAllText(int x, int y, int c) {
+  std::vector<std::string> r = ReadoutsFor(x, y, c);
+  return "Pos: " + r[0] + "\r\nHex: " + r[1] + "\r\nRGB: " + r[2] + "\r\nLong: " + r[3];
+}
+
+Desktop* g_desktop = nullptr;
+fs::path g_tmp;
+
+// The session's drivers and pattern, and a scratch directory, for the whole run.
+class WaylandEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    unsetenv("QT_QPA_PLATFORM");  // the program chooses its own, as on a user's desktop
+    char dir[] = "/tmp/hueclip-wayland-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    g_tmp = dir;
+    g_desktop = new Desktop;
+    std::string error;
+    ASSERT_TRUE(g_desktop->Start(&error)) << error;
+  }
+  void TearDown() override {
+    delete g_desktop;
+    g_desktop = nullptr;
+    // Screens of failed tests (or, with HUECLIP_KEEP, of all) stay for a look.
+    if (::testing::UnitTest::GetInstance()->failed_test_count() > 0 || std::getenv("HUECLIP_KEEP"))
+      printf("Screens of the monitor (PPM) kept in %s\n", g_tmp.c_str());
+    else
+      fs::remove_all(g_tmp);
+  }
+};
+
+// A run of the program with its own state directory (where it keeps the screen-cast
+// permission's token).
+class Program {
+ public:
+  // env: more "NAME=VALUE" settings for the program.
+  explicit Program(const fs::path& state, std::vector<std::string> env = {}) : state_(state) {
+    fs::create_directories(state);
+    env.push_back("XDG_STATE_HOME=" + state.string());
+    pid_ = Spawn({HUECLIP_PROGRAM}, env);
+  }
+  ~Program() { KillGroup(pid_); }
+  bool Running() { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
+  // Files the program stored in its state directory.
+  std::vector<fs::path> Stored() {
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (const auto& e : fs::recursive_directory_iterator(state_ / "hueclip", ec))
+      if (e.is_regular_file()) files.push_back(e.path());
+    return files;
+  }
+
+ private:
+  fs::path state_;
+  pid_t pid_ = -1;
+};
+
+MutterDriver& M() { return g_desktop->mutter(); }
+XDriver& X() { return g_desktop->x(); }
+bool ShareDialogShown() { return g_desktop->ShareDialogShown(); }
+bool AnswerShareDialog(bool share) { return g_desktop->AnswerShareDialog(share); }
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// The program with its window found, moved to a known place and focused; the screen-cast
+// permission is given once for the whole run (the token the program stores serves the rest).
+class Hueclip : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(g_desktop, nullptr);
+    Launch(g_tmp / "state");
+  }
+
+  void Launch(const fs::path& state, const std::vector<std::string>& env = {}) {
+    bool token_stored = fs::exists(state / "hueclip") && !fs::is_empty(state / "hueclip");
+    program_ = std::make_unique<Program>(state, env);
+    main_ = X().WaitFor("Hueclip", 10s);
+    ASSERT_NE(main_, 0u) << "no X11 window titled Hueclip on Xwayland";
+    X().Move(main_, kWindowX, kWindowY);
+    X().Poll([&] { return Client().x == kWindowX && Client().y == kWindowY; }, 3s);
+    ASSERT_EQ(Client().x, kWindowX) << "mutter did not move the main window";
+    if (!token_stored) {
+      ASSERT_TRUE(AnswerShareDialog(true))
+          << "no Screen Share dialog: the program did not ask the screen-cast portal";
+    }
+    Focus();
+  }
+
+  void TearDown() override {
+    // The monitor as the test left it, for a look at a failure (HUECLIP_KEEP keeps them all).
+    if (HasFailure() || std::getenv("HUECLIP_KEEP"))
+      M().SaveScreen((g_tmp / (Name() + ".ppm")).string());
+    program_.reset();
+  }
+
+  static std::string Name() {
+    return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  }
+  Rect Client() { return X().ClientRect(main_); }
+  Image Shot() { return X().GrabWindow(main_); }
+  std::string Title() { return X().Title(main_); }
+  bool WaitTitle(const std::string& t) {
+    return X().Poll([&] { return Title() == t; }, 2s);
+  }
+  void ClickAt(int cx, int cy) { M().Click(Client().x + cx, Client().y + cy); }
+  // A click on the cells, which have no action of their own, gives the window the keyboard.
+  void Focus() {
+    ClickAt(40, 40);
+    ASSERT_TRUE(X().Poll([&] { return X().Focused(main_); }, 3s)) << "main window not focused";
+  }
+
+  std::string WaitForBlock(const std::vector<int>& block) {
+    std::string diff;
+    X().Poll([&] { return (diff = BlockMismatch(Shot(), block)).empty(); }, 3s);
+    return diff;
+  }
+
+  // The clipboard text once action has changed it. wl-paste reads through a window of its own,
+  // which has the keyboard for a moment: keys wait until the main window has it back.
+  std::string CopiedBy(const std::function<void()>& action) {
+    std::string before = WaylandClipboard(), now;
+    X().Poll([&] { return X().Focused(main_); }, 2s);
+    action();
+    bool changed = X().Poll([&] { return (now = WaylandClipboard()) != before; }, 3s);
+    X().Poll([&] { return X().Focused(main_); }, 2s);
+    return changed ? now : "(no copy)";
+  }
+
+  std::unique_ptr<Program> program_;
+  Window main_ = 0;
+};
+
+TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdges) {
+  EXPECT_EQ(Title(), "Hueclip");
+  const std::pair<int, int> points[] = {{100, 100}, {257, 130}, {0, 0},    {639, 0}, {0, 479},
+                                        {300, 479}, {639, 479}, {420, 60}, {2, 2}};
+  for (auto [x, y] : points) {
+    SCOPED_TRACE("pointer at " + std::to_string(x) + "," + std::to_string(y));
+    M().MovePointer(x, y);
+    EXPECT_EQ(WaitForBlock(BlockAt(x, y)), "");
+    EXPECT_EQ(Hex(Cell(Shot(), 12, true)), Hex(kMagenta)) << "border of the selected cell";
+    EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }), CopyAllText(x, y, ScreenAt(x, y)));
+  }
+}
+
+TEST_F(Hueclip, FFreezesTheCellsAndResumes) {
+  struct Case {
+    std::vector<unsigned> modifiers;
+    int x0, y0, x1, y1;  // frozen at, then moved to
+  };
+  const Case cases[] = {{{}, 160, 160, 300, 90}, {{XK_Shift_L}, 40, 400, 250, 300}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE("F with " + std::to_string(c.modifiers.size()) + " modifier(s)");
+    M().MovePointer(c.x0, c.y0);
+    ASSERT_EQ(WaitForBlock(BlockAt(c.x0, c.y0)), "");
+    M().Key(XK_f, c.modifiers);
+    EXPECT_TRUE(WaitTitle("-Frozen-")) << Title();
+    M().MovePointer(c.x1, c.y1);
+    X().Sleep(500ms);
+    EXPECT_EQ(BlockMismatch(Shot(), BlockAt(c.x0, c.y0)), "") << "cells changed while frozen";
+    EXPECT_EQ(Title(), "-Frozen-");
+    M().Key(XK_f, c.modifiers);
+    EXPECT_TRUE(WaitTitle("Hueclip")) << Title();
+    EXPECT_EQ(WaitForBlock(BlockAt(c.x1, c.y1)), "") << "cells do not follow after resuming";
+  }
+}
+
+TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
+  const int px = 301, py = 257;  // beyond 256 in x and y: blue differs from the low corner
+  const std::vector<int> block = BlockAt(px, py);
+  M().MovePointer(px, py);
+  ASSERT_EQ(WaitForBlock(block), "");
+  M().Key(XK_f);
+  ASSERT_TRUE(WaitTitle("-Frozen-"));
+  M().MovePointer(100, 400);
+
+  struct Step {
+    unsigned key;
+    int selected;  // afterwards
+    bool copy;     // check C and a click on the value labels there
+  };
+  const Step steps[] = {{XK_w, 7, false}, {XK_w, 2, false}, {XK_w, 22, true}, {XK_s, 2, false},
+                        {XK_a, 1, false}, {XK_a, 0, false}, {XK_a, 24, true}, {XK_d, 0, false},
+                        {XK_s, 5, false}, {XK_a, 4, false}, {XK_d, 5, false}, {XK_d, 6, true}};
+  int previous = 12;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(std::string(XKeysymToString(s.key)) + " to cell " + std::to_string(s.selected));
+    M().Key(s.key);
+    std::string state;
+    bool ok = X().Poll(
+        [&] {
+          Image img = Shot();
+          int now = Cell(img, s.selected, true), before = Cell(img, previous, true);
+          state = "border " + Hex(now) + ", previous cell's border " + Hex(before);
+          return now == kMagenta && (previous == s.selected || before == kBlack) &&
+                 BlockMismatch(img, block).empty();
+        },
+        2s);
+    EXPECT_TRUE(ok) << state << BlockMismatch(Shot(), block);
+    previous = s.selected;
+    if (!s.copy) continue;
+
+    const int colour = block[static_cast<size_t>(s.selected)];
+    EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }), CopyAllText(px, py, colour));
+    std::vector<std::string> r = ReadoutsFor(px, py, colour);
+    for (size_t i = 0; i < 4; ++i) {
+      EXPECT_EQ(CopiedBy([&] { ClickAt(73, kLabelTop[i] + 8); }), r[i]) << "value label " << i;
+    }
+  }
+  EXPECT_EQ(Title(), "-Frozen-");
+}
+
+// The permission is asked once: the token stored then makes the next start silent.
+TEST_F(Hueclip, ASecondStartAsksNoPermissionAgain) {
+  program_.reset();
+  const fs::path state = g_tmp / "asked-once";
+  fs::remove_all(state);
+  ASSERT_NO_FATAL_FAILURE(Launch(state));  // answers the dialog: nothing stored here yet
+  std::vector<fs::path> stored;
+  X().Poll([&] { return !(stored = program_->Stored()).empty(); }, 3s);
+  ASSERT_EQ(stored.size(), 1u) << "the program stores one file, its token";
+  EXPECT_EQ(fs::status(stored[0]).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  M().MovePointer(120, 330);
+  EXPECT_EQ(WaitForBlock(BlockAt(120, 330)), "");
+
+  program_.reset();
+  ASSERT_NO_FATAL_FAILURE(Launch(state));  // expects no dialog: the token is there
+  EXPECT_FALSE(X().Poll(ShareDialogShown, 2s)) << "the permission dialog came again";
+  M().MovePointer(200, 140);
+  EXPECT_EQ(WaitForBlock(BlockAt(200, 140)), "");
+}
+
+// A Qt platform that the user asks for and that is not installed does not stop the program.
+TEST_F(Hueclip, AQtPlatformThatIsNotInstalledIsNoObstacle) {
+  program_.reset();
+  ASSERT_NO_FATAL_FAILURE(Launch(g_tmp / "state", {"QT_QPA_PLATFORM=no-such-platform"}));
+  M().MovePointer(77, 222);
+  EXPECT_EQ(WaitForBlock(BlockAt(77, 222)), "");
+}
+
+// A refusal: a message box of the program's comes up (its text cannot be read from outside:
+// only its title is checked), and once it is closed the program carries on without sampling.
+TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
+  program_.reset();
+  const fs::path state = g_tmp / "refused";
+  fs::remove_all(state);
+  program_ = std::make_unique<Program>(state);
+  main_ = X().WaitFor("Hueclip", 10s);
+  ASSERT_NE(main_, 0u);
+  X().Move(main_, kWindowX, kWindowY);
+  ASSERT_TRUE(AnswerShareDialog(false)) << "no Screen Share dialog";
+
+  std::vector<Window> boxes;
+  ASSERT_TRUE(X().Poll(
+      [&] {
+        boxes = X().FindAll(
+            [](const std::string& t) { return Lower(t).find("hueclip") != std::string::npos; });
+        std::erase(boxes, main_);
+        return !boxes.empty();
+      },
+      5s))
+      << "no message box";
+  EXPECT_TRUE(X().Poll([&] { return X().Focused(boxes[0]); }, 3s)) << "the message has no focus";
+  M().Key(XK_Return);
+  EXPECT_TRUE(X().Poll([&] { return !X().Viewable(boxes[0]); }, 3s)) << "the message stays";
+  X().Sleep(1500ms);  // some ticks of the timer, which must not ask again
+  EXPECT_TRUE(program_->Running()) << "the program ended";
+  EXPECT_TRUE(X().Viewable(main_)) << "the main window is gone";
+  EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";
+  EXPECT_TRUE(program_->Stored().empty()) << "a token stored though sharing was refused";
+}
+
+}  // namespace
+}  // namespace acceptance
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  ::testing::AddGlobalTestEnvironment(new acceptance::WaylandEnvironment);
+  return RUN_ALL_TESTS();
+}

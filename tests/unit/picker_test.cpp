@@ -235,6 +235,5 @@ TEST_F(PickerTest, AClipboardEmptiedButRefusingTheTextSaysItIsEmpty) {
   EXPECT_EQ(Sel(), kCentreCell);
 }
 
-
 }  // namespace
 }  // namespace hueclip

@@ -23,65 +23,25 @@ class PickerTest : public ::testing::Test {
   MainWindow main{p.services};
 };
 
-TEST_F(PickerTest, LoadSetsTheStartStateAndSamplesNothing) {
-  EXPECT_EQ(main.form().control(main_ids::Timer1).Interval(), 100);
+TEST_F(PickerTest, LoadSamplesNothingAndCCopiesTheCaptionsOfCreation) {
   EXPECT_EQ(Sel(), 12);
   EXPECT_FALSE(main.picker().Frozen);
-  EXPECT_TRUE(main.form().KeyPreview());
   EXPECT_EQ(p.screen.Calls(), 0);
-  EXPECT_EQ(Caption(main_ids::lblHex), "lblPos");
   for (int i = 0; i < 25; ++i) EXPECT_EQ(Fill(i), kSysWindowBackground);
+  EXPECT_EQ(Border(0), kSysWindowText);
+  Key(kKeyC);
+  EXPECT_EQ(p.clipboard.text, "Pos: lblPos\r\nHex: lblPos\r\nRGB: lblPos\r\nLong: lblPos");
+  EXPECT_TRUE(p.toolkit.messages.empty());
 }
 
-TEST_F(PickerTest, CellIReadsTheBlockAroundTheCursorRowByRow) {
-  for (Point at : {Point{320, 240}, Point{2, 2}, Point{637, 477}, Point{100, 7}}) {
-    p.screen.cursor = at;
-    p.screen.reads.clear();
-    Tick();
-    ASSERT_EQ(p.screen.reads.size(), 25u);
-    for (int i = 0; i < 25; ++i) {
-      SCOPED_TRACE(i);
-      const Point want{at.x + i % 5 - 2, at.y + i / 5 - 2};
-      EXPECT_EQ(p.screen.reads[i].x, want.x);
-      EXPECT_EQ(p.screen.reads[i].y, want.y);
-      EXPECT_EQ(Fill(i), fake::FakeScreen::Pattern(want.x, want.y));
-    }
-  }
-  // One cursor read and one context per pass, given back at its end.
-  EXPECT_EQ(p.screen.cursorReads, 4);
-  EXPECT_EQ(p.screen.contextsTaken, 4);
-  EXPECT_EQ(p.screen.contextsGiven, 4);
-}
-
-TEST_F(PickerTest, UnreadablePixelsAtTheCornersTurnBlack) {
-  p.screen.pixel = [](std::int32_t, std::int32_t) { return Colour{0x00808080}; };
-  p.screen.cursor = {0, 0};
+// What a pass shows is checked end to end by the acceptance suites; what it costs is not.
+TEST_F(PickerTest, APassReadsTheCursorOnceAndGivesItsContextBack) {
   Tick();
-  for (int i = 0; i < 25; ++i) {
-    const bool onScreen = i % 5 >= 2 && i / 5 >= 2;
-    EXPECT_EQ(Fill(i), onScreen ? 0x00808080 : 0) << i;
-  }
-  p.screen.cursor = {639, 479};
   Tick();
-  for (int i = 0; i < 25; ++i) {
-    const bool onScreen = i % 5 <= 2 && i / 5 <= 2;
-    EXPECT_EQ(Fill(i), onScreen ? 0x00808080 : 0) << i;
-  }
-  EXPECT_EQ(Caption(main_ids::lblPos), "639, 479");
-}
-
-TEST_F(PickerTest, ATickRefreshesTheReadoutsOfTheSelectedCell) {
-  p.screen.pixel = [](std::int32_t x, std::int32_t y) {
-    return x == 640 && y == 480 ? Colour{0x00563412} : Colour{0};
-  };
-  p.screen.width = 1280;
-  p.screen.height = 960;
-  p.screen.cursor = {640, 480};
-  Tick();
-  EXPECT_EQ(Caption(main_ids::lblPos), "640, 480");
-  EXPECT_EQ(Caption(main_ids::lblHex), "#123456");
-  EXPECT_EQ(Caption(main_ids::lblRGB), "18 52 86");
-  EXPECT_EQ(Caption(main_ids::lblLong), "5649426");
+  EXPECT_EQ(p.screen.reads.size(), 50u);
+  EXPECT_EQ(p.screen.cursorReads, 2);
+  EXPECT_EQ(p.screen.contextsTaken, 2);
+  EXPECT_EQ(p.screen.contextsGiven, 2);
 }
 
 TEST_F(PickerTest, AScreenThatCannotBeReadLeavesTheWindowAsItIs) {
@@ -114,93 +74,12 @@ TEST_F(PickerTest, AFrozenTickChangesNothingAndCallsNothing) {
   EXPECT_EQ(Fill(0), fake::FakeScreen::Pattern(48, 58));
 }
 
-TEST_F(PickerTest, SelectionMovesWrapAndMoveTheHighlight) {
-  struct Move {
-    std::int16_t from, key, to;
-  };
-  const Move moves[] = {
-      {0, kKeyW, 20}, {0, kKeyS, 5},   {0, kKeyA, 24},  {0, kKeyD, 1},   {2, kKeyW, 22},
-      {2, kKeyA, 1},  {4, kKeyW, 24},  {4, kKeyS, 9},   {4, kKeyD, 5},   {5, kKeyW, 0},
-      {5, kKeyA, 4},  {12, kKeyW, 7},  {12, kKeyS, 17}, {12, kKeyA, 11}, {12, kKeyD, 13},
-      {20, kKeyS, 0}, {20, kKeyA, 19}, {22, kKeyS, 2},  {22, kKeyD, 23}, {24, kKeyW, 19},
-      {24, kKeyS, 4}, {24, kKeyA, 23}, {24, kKeyD, 0},
-  };
-  for (const Move& m : moves) {
-    SCOPED_TRACE(std::to_string(m.from) + " key " + std::to_string(m.key));
-    main.picker().SelIndex = m.from;
-    Key(m.key);
-    EXPECT_EQ(Sel(), m.to);
-    EXPECT_EQ(Border(m.to), kSelectedBorder);
-    EXPECT_EQ(Border(m.from), kUnselectedBorder);
-  }
-}
-
-TEST_F(PickerTest, FullCyclesReturnHome) {
-  for (std::int16_t key : {kKeyD, kKeyA}) {
-    for (int i = 0; i < 25; ++i) Key(key);
-    EXPECT_EQ(Sel(), 12);
-  }
-  for (std::int16_t key : {kKeyW, kKeyS}) {
-    for (int i = 0; i < 5; ++i) Key(key);
-    EXPECT_EQ(Sel(), 12);
-  }
-}
-
-TEST_F(PickerTest, ModifiersMakeNoDifferenceAndOtherKeysOnlyRedraw) {
-  for (int shift : {0, 1, 2, 4, 1 | 2}) {  // none, Shift, Ctrl, Alt, Shift+Ctrl
-    Key(kKeyD, static_cast<std::int16_t>(shift));
-  }
-  EXPECT_EQ(Sel(), 17);
-  // Q, E, an arrow key, a digit: the selection stays, the highlight is drawn on the same cell.
-  for (std::int16_t code : {81, 69, 37, 49}) Key(code);
-  EXPECT_EQ(Sel(), 17);
-  EXPECT_EQ(Border(17), kSelectedBorder);
-  EXPECT_EQ(Border(12), kUnselectedBorder);
-  // Cells never selected keep their border from creation.
-  EXPECT_EQ(Border(0), kSysWindowText);
-}
-
 TEST_F(PickerTest, KeysBeforeTheFirstTickShowTheUnsampledCell) {
   Key(kKeyA);
   EXPECT_EQ(Caption(main_ids::lblPos), "0, 0");
   EXPECT_EQ(Caption(main_ids::lblHex), "#050000");
   EXPECT_EQ(Caption(main_ids::lblRGB), "5 0 0");
   EXPECT_EQ(Caption(main_ids::lblLong), "-2147483643");
-}
-
-TEST_F(PickerTest, FTogglesFreezingAndTheTitle) {
-  Key(kKeyF);
-  EXPECT_TRUE(main.picker().Frozen);
-  EXPECT_EQ(main.form().Caption(), "-Frozen-");
-  Key(kKeyF);
-  EXPECT_FALSE(main.picker().Frozen);
-  EXPECT_EQ(main.form().Caption(), "Hueclip");
-  EXPECT_EQ(p.screen.Calls(), 0);  // resuming does not sample by itself
-}
-
-TEST_F(PickerTest, FrozenSelectionWalksTheStoredBlock) {
-  p.screen.cursor = {100, 200};
-  Tick();
-  Key(kKeyF);
-  p.screen.cursor = {5, 5};
-  Key(kKeyW);
-  Key(kKeyA);  // cell 6: the pixel at (99, 199)
-  const Colour c = fake::FakeScreen::Pattern(99, 199);
-  EXPECT_EQ(Caption(main_ids::lblPos), "100, 200");
-  EXPECT_EQ(Caption(main_ids::lblLong), std::to_string(c));
-  EXPECT_EQ(Caption(main_ids::lblRGB), std::to_string(RedOf(c)) + " " + std::to_string(GreenOf(c)) +
-                                           " " + std::to_string(BlueOf(c)));
-}
-
-TEST_F(PickerTest, CCopiesAllFourReadoutsAsShown) {
-  Key(kKeyC);  // before any refresh: the captions at creation
-  EXPECT_EQ(p.clipboard.text, "Pos: lblPos\r\nHex: lblPos\r\nRGB: lblPos\r\nLong: lblPos");
-  p.screen.pixel = [](std::int32_t, std::int32_t) { return Colour{0x000000FF}; };
-  p.screen.cursor = {100, 200};
-  Tick();
-  Key(kKeyC, kCtrlMask);
-  EXPECT_EQ(p.clipboard.text, "Pos: 100, 200\r\nHex: #FF0000\r\nRGB: 255 0 0\r\nLong: 255");
-  EXPECT_TRUE(p.toolkit.messages.empty());
 }
 
 TEST_F(PickerTest, ABusyClipboardKeepsEverythingAndSaysNothingWasCopied) {
@@ -233,6 +112,16 @@ TEST_F(PickerTest, AClipboardEmptiedButRefusingTheTextSaysItIsEmpty) {
   EXPECT_EQ(p.toolkit.messages, (std::vector<std::string>{std::string(kClipboardEmptied),
                                                           std::string(kClipboardEmptied)}));
   EXPECT_EQ(Sel(), kCentreCell);
+}
+
+TEST_F(PickerTest, CaptionLabelsCellsAndBackgroundDoNothing) {
+  for (std::size_t id : {main_ids::Label4, main_ids::Label7, main_ids::pix0, main_ids::pix0 + 12,
+                         main_ids::kCount}) {
+    main.form().Clicked(id);
+  }
+  EXPECT_EQ(p.clipboard.attempts, 0);
+  EXPECT_TRUE(p.shell.calls.empty());
+  EXPECT_EQ(main.frmAbout(), nullptr);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 namespace hueclip::qt {
 namespace {
 
+// 24-bit true colour, and blocks clipped at the screen's corners, are checked end to end by the
+// acceptance suite; the other visuals and the ends of the coordinate range are not.
 TEST(QtX11Pixels, PixelsBecomeRedInTheLowByteWhateverTheVisual) {
   const ChannelMasks rgb888{0xFF0000, 0x00FF00, 0x0000FF};
   const ChannelMasks bgr888{0x0000FF, 0x00FF00, 0xFF0000};
@@ -18,7 +20,6 @@ TEST(QtX11Pixels, PixelsBecomeRedInTheLowByteWhateverTheVisual) {
     ChannelMasks masks;
     Colour want;
   } cases[] = {
-      {0xFF0000, rgb888, 0x0000FF},      {0x123456, rgb888, 0x563412},
       {0xFF123456, rgb888, 0x563412},  // bits above the masks (alpha, padding) are dropped
       {0x123456, bgr888, 0x123456},      {0xFFFF, rgb565, 0xFFFFFF},
       {0x001F, rgb565, 0xFF0000},        {0x8000, rgb565, 132},  // 16 of 31 is 132 of 255
@@ -31,24 +32,10 @@ TEST(QtX11Pixels, PixelsBecomeRedInTheLowByteWhateverTheVisual) {
 TEST(QtX11Pixels, BlocksAreClippedToTheScreen) {
   constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
   constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-  const struct {
-    std::int32_t left, top;
-    BlockClip want;  // left, top, width, height, column, row
-  } cases[] = {
-      {100, 200, {100, 200, 5, 5, 0, 0}},
-      {-2, -2, {0, 0, 3, 3, 2, 2}},          // cursor on (0, 0)
-      {1021, 765, {1021, 765, 3, 3, 0, 0}},  // cursor on (1023, 767)
-      {-4, 0, {0, 0, 1, 5, 4, 0}},
-  };
-  for (const auto& c : cases) {
-    const BlockClip got = ClipBlock(c.left, c.top, 5, 1024, 768);
-    EXPECT_EQ(got.left, c.want.left);
-    EXPECT_EQ(got.top, c.want.top);
-    EXPECT_EQ(got.width, c.want.width);
-    EXPECT_EQ(got.height, c.want.height);
-    EXPECT_EQ(got.column, c.want.column);
-    EXPECT_EQ(got.row, c.want.row);
-  }
+  const BlockClip got = ClipBlock(-4, 0, 5, 1024, 768);
+  EXPECT_EQ(got.left, 0);
+  EXPECT_EQ(got.width, 1);
+  EXPECT_EQ(got.column, 4);
   // Off the screen, or at the ends of the coordinate range, nothing is left to request.
   for (auto [left, top] : {std::pair{-5, 0}, {0, 768}, {1024, 0}, {kMax - 1, 0}, {kMin, kMin}}) {
     EXPECT_TRUE(ClipBlock(left, top, 5, 1024, 768).Empty()) << left << "," << top;

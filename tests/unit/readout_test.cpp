@@ -7,40 +7,15 @@
 namespace hueclip {
 namespace {
 
-struct ReadoutCase {
-  Colour v;
-  const char* hex;
-  const char* rgb;
-  const char* lng;
-};
-
-TEST(Readout, ColoursWithTheCursorAt640x480) {
-  const ReadoutCase cases[] = {
-      {0x000000FF, "#FF0000", "255 0 0", "255"},
-      {0x0000FF00, "#00FF00", "0 255 0", "65280"},
-      {0x00FF0000, "#0000FF", "0 0 255", "16711680"},
-      {0x00FFFFFF, "#FFFFFF", "255 255 255", "16777215"},
-      {0, "#000000", "0 0 0", "0"},
-      {0x00563412, "#123456", "18 52 86", "5649426"},
-      {0x000A0B0C, "#0C0B0A", "12 11 10", "658188"},
-      // A cell never sampled holds the window-background reference.
-      {kSysWindowBackground, "#050000", "5 0 0", "-2147483643"},
-      {static_cast<Colour>(0xFFFFFFFF), "#FFFFFF", "255 255 255", "-1"},
-  };
-  for (const ReadoutCase& c : cases) {
-    SCOPED_TRACE(c.v);
-    const Readouts r = FormatReadouts({640, 480}, c.v);
-    EXPECT_EQ(r.pos, "640, 480");
-    EXPECT_EQ(r.hex, c.hex);
-    EXPECT_EQ(r.rgb, c.rgb);
-    EXPECT_EQ(r.lng, c.lng);
-  }
-}
-
-TEST(Readout, PositionsWithSignsAndNoPadding) {
-  EXPECT_EQ(FormatReadouts({0, 0}, 0).pos, "0, 0");
+// Ordinary colours are checked end to end by the acceptance suites; these values are not on a
+// screen there.
+TEST(Readout, NegativePositionsAndLongs) {
   EXPECT_EQ(FormatReadouts({-1920, -5}, 0).pos, "-1920, -5");
   EXPECT_EQ(FormatReadouts({2147483647, -2147483647 - 1}, 0).pos, "2147483647, -2147483648");
+  const Readouts all = FormatReadouts({0, 0}, static_cast<Colour>(0xFFFFFFFF));
+  EXPECT_EQ(all.hex, "#FFFFFF");
+  EXPECT_EQ(all.rgb, "255 255 255");
+  EXPECT_EQ(all.lng, "-1");
 }
 
 TEST(Readout, HexToValueReadsDigitPairsAndDropsOneHash) {

@@ -14,6 +14,7 @@
 #include <regex>
 #include <sstream>
 
+#include "picker_window.h"
 #include "x_driver.h"
 
 namespace acceptance {
@@ -21,11 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kMagenta = 0xFF00FF, kBlack = 0;
-constexpr int kColLeft[5] = {13, 32, 51, 70, 89};
-constexpr int kRowTop[5] = {5, 23, 42, 60, 79};
-constexpr int kLabelTop[4] = {102, 123, 144,
-                              165};  // lblPos, lblHex, lblRGB, lblLong: x 33, 79 x 16
 constexpr char kMakerUrl[] = "https://www.quorvanelabs.com/";
 
 // Test pictures on the screen: every pixel has its own colour, none of them black. Two sit in
@@ -53,55 +49,24 @@ int ScreenAt(int x, int y) {
   return kBlack;
 }
 
-// The 25 pixels around (x, y), row by row.
-std::vector<int> BlockAt(int x, int y) {
-  std::vector<int> block;
-  for (int i = 0; i < 25; ++i) block.push_back(ScreenAt(x + i % 5 - 2, y + i / 5 - 2));
-  return block;
+std::vector<int> BlockAt(int x, int y) { return BlockAround(x, y, ScreenAt); }
+
+// Puts the picture p on X screen `screen` of x.
+Window Show(XDriver& x, const Picture& p, int screen = 0) {
+  return x.CreatePicture(
+      p.r, [&](int px, int py) { return p.At(p.r.x + px, p.r.y + py); }, screen);
 }
 
-std::string Hex(int c) {
-  char s[16];
-  snprintf(s, sizeof s, "#%06X", c);
-  return c < 0 ? "(several colours)" : s;
-}
-
-// Pos, Hex, RGB and Long for the colour c with the pointer at (x, y).
-std::vector<std::string> ReadoutsFor(int x, int y, int c) {
-  int r = c >> 16, g = c >> 8 & 255, b = c & 255;
-  return {std::to_string(x) + ", " + std::to_string(y), Hex(c),
-          std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b),
-          std::to_string(r + g * 256 + b * 65536)};
+std::vector<std::string> LinesOf(const fs::path& file) {
+  std::vector<std::string> lines;
+  std::ifstream in(file);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
 }
 
 std::string Lf(std::string s) {
   for (size_t i; (i = s.find("\r\n")) != std::string::npos;) s.erase(i, 1);
   return s;
-}
-
-// The one colour of cell i's border (or of its 14 x 14 interior), -1 when it has several.
-int Cell(const Image& img, int i, bool border) {
-  int colour = -2;
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      if ((x == 0 || y == 0 || x == 15 || y == 15) != border) continue;
-      int c = img.At(kColLeft[i % 5] + x, kRowTop[i / 5] + y);
-      if (colour != -2 && c != colour) return -1;
-      colour = c;
-    }
-  }
-  return colour;
-}
-
-// Empty when the cells show block; else the differences.
-std::string BlockMismatch(const Image& img, const std::vector<int>& block) {
-  std::string diff;
-  for (size_t i = 0; i < 25; ++i) {
-    int got = Cell(img, static_cast<int>(i), false);
-    if (got != block[i])
-      diff += " cell " + std::to_string(i) + " shows " + Hex(got) + ", not " + Hex(block[i]);
-  }
-  return diff;
 }
 
 XDriver* g_x = nullptr;
@@ -163,10 +128,7 @@ class Hueclip : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(g_x, nullptr);
     if (CommandUnderTest().empty()) GTEST_SKIP() << "no build to test: set HUECLIP_COMMAND";
-    for (const Picture& p : kPictures) {
-      pictures_.push_back(
-          g_x->CreatePicture(p.r, [&](int x, int y) { return p.At(p.r.x + x, p.r.y + y); }));
-    }
+    for (const Picture& p : kPictures) pictures_.push_back(Show(*g_x, p));
     Launch(*g_x);
   }
 
@@ -234,8 +196,7 @@ class Hueclip : public ::testing::Test {
 
   // What C copies for the readouts r: CR LF between the lines, which Wine hands to X as LF.
   static std::string CopyAll(const std::vector<std::string>& r) {
-    const std::string br = UnderWine() ? "\n" : "\r\n";
-    return "Pos: " + r[0] + br + "Hex: " + r[1] + br + "RGB: " + r[2] + br + "Long: " + r[3];
+    return acceptance::CopyAll(r, UnderWine() ? "\n" : "\r\n");
   }
 
   std::vector<Window> pictures_;
@@ -423,24 +384,18 @@ TEST_F(Hueclip, AboutShowsTheHelpTextAndBlocksTheMainWindow) {
 }
 
 TEST_F(Hueclip, EachClickOnTheLinkOpensTheMakersPageInTheUsersEnvironment) {
-  auto lines_of = [](const char* file) {
-    std::vector<std::string> lines;
-    std::ifstream log(g_tmp / file);
-    for (std::string line; std::getline(log, line);) lines.push_back(line);
-    return lines;
-  };
   for (size_t clicks = 1; clicks <= 2; ++clicks) {
     ClickAt(56, 192);
     // Waits for the opener to have run, however busy the machine; the bound only ends a run
     // in which it never does.
-    EXPECT_TRUE(g_x->Poll([&] { return lines_of("opened.log").size() >= clicks; }, 60s))
+    EXPECT_TRUE(g_x->Poll([&] { return LinesOf(g_tmp / "opened.log").size() >= clicks; }, 60s))
         << "click " << clicks << " opened nothing";
   }
   g_x->Sleep(300ms);
-  EXPECT_EQ(lines_of("opened.log"), (std::vector<std::string>{kMakerUrl, kMakerUrl}));
+  EXPECT_EQ(LinesOf(g_tmp / "opened.log"), (std::vector<std::string>{kMakerUrl, kMakerUrl}));
   // The Qt settings are the ones the program was started with, not those it made for itself.
   const std::string users = "QT_QPA_PLATFORM=xcb QT_ENABLE_HIGHDPI_SCALING=unset QT_FONT_DPI=unset";
-  EXPECT_EQ(lines_of("opener-env.log"), (std::vector<std::string>{users, users}));
+  EXPECT_EQ(LinesOf(g_tmp / "opener-env.log"), (std::vector<std::string>{users, users}));
 }
 
 TEST_F(Hueclip, RightToLeftKeepsTheWindowAsItIs) {
@@ -476,12 +431,9 @@ TEST_F(Hueclip, UsersStartUpSettingsStillGiveAWorkingPicker) {
 TEST_F(Hueclip, ThePointerOnASecondXScreenShowsThatScreensPixels) {
   if (UnderWine()) GTEST_SKIP() << "Wine shows one X screen";
   const Picture p{{100, 100, 40, 40}, 250};
-  pictures_.push_back(g_x->CreatePicture(
-      p.r, [&](int x, int y) { return p.At(p.r.x + x, p.r.y + y); }, 1));
-  std::vector<int> block;
-  for (int i = 0; i < 25; ++i) block.push_back(p.At(120 + i % 5 - 2, 118 + i / 5 - 2));
+  pictures_.push_back(Show(*g_x, p, 1));
   g_x->MovePointer(120, 118, 1);
-  EXPECT_EQ(WaitForBlock(block), "");
+  EXPECT_EQ(WaitForBlock(BlockAround(120, 118, [&](int x, int y) { return p.At(x, y); })), "");
   g_x->MovePointer(170, 470);
   EXPECT_EQ(WaitForBlock(BlockAt(170, 470)), "") << "back on the first screen";
 }
@@ -546,8 +498,7 @@ TEST_F(HueclipElsewhere, DirectColourPixelsGoThroughTheColourMap) {
 
 TEST_F(HueclipElsewhere, AServerWithRoomForOneMoreClientIsStillRead) {
   StartServer({"-screen", "0", "1024x768x24", "-maxclients", "64"});
-  const Picture& p = kPictures[2];
-  server_.CreatePicture(p.r, [&](int x, int y) { return p.At(p.r.x + x, p.r.y + y); });
+  Show(server_, kPictures[2]);
   // Every connection the server takes but one, which Qt's will be.
   std::vector<std::unique_ptr<Display, int (*)(Display*)>> others;
   while (Display* d = XOpenDisplay(server_.display_name().c_str()))
@@ -568,9 +519,7 @@ TEST_F(HueclipElsewhere, AnEightBitDisplayIsRefusedInOneLine) {
   x_ = &server_;
   ASSERT_TRUE(Ended(10s)) << "still running on an 8-bit display";
   EXPECT_NE(WEXITSTATUS(status_), 0);
-  std::ifstream in(errors);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  const std::vector<std::string> lines = LinesOf(errors);
   EXPECT_EQ(lines.size(), 1u) << (lines.empty() ? "" : lines[0]);
 }
 

@@ -20,21 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kLabelTop[4] = {102, 123, 144, 165};  // lblPos, lblHex, lblRGB, lblLong
-
-// Pos, Hex, RGB and Long for the colour c with the pointer at (x, y).
-std::vector<std::string> ReadoutsFor(int x, int y, int c) {
-  int r = c >> 16, g = c >> 8 & 255, b = c & 255;
-  return {std::to_string(x) + ", " + std::to_string(y), Hex(c),
-          std::to_string(r) + " " + std::to_string(g) + " " + std::to_string(b),
-          std::to_string(r + g * 256 + b * 65536)};
-}
-
-// What C copies: the four readouts, CR LF between the lines, as the program puts them there.
-std::string CopyAllText(int x, int y, int c) {
-  std::vector<std::string> r = ReadoutsFor(x, y, c);
-  return "Pos: " + r[0] + "\r\nHex: " + r[1] + "\r\nRGB: " + r[2] + "\r\nLong: " + r[3];
-}
+// What C copies with the pointer at (x, y) over the colour c.
+std::string CopyAllText(int x, int y, int c) { return CopyAll(ReadoutsFor(x, y, c)); }
 
 Desktop* g_desktop = nullptr;
 fs::path g_tmp;

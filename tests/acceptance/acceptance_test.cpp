@@ -14,6 +14,7 @@
 #include <regex>
 #include <sstream>
 
+#include "picker_scenarios.h"
 #include "picker_window.h"
 #include "x_driver.h"
 
@@ -123,7 +124,7 @@ std::string CommandUnderTest() {
 // Whether the build under test is the Windows one, run by Wine.
 bool UnderWine() { return CommandUnderTest().find("wine") != std::string::npos; }
 
-class Hueclip : public ::testing::Test {
+class Hueclip : public ::testing::Test, public PickerDriver {
  protected:
   void SetUp() override {
     ASSERT_NE(g_x, nullptr);
@@ -170,40 +171,29 @@ class Hueclip : public ::testing::Test {
            (pid_ = -1, true);
   }
 
-  Rect Client() { return x_->ClientRect(main_); }
-  Image Shot() { return x_->Grab(Client()); }
-  std::string Title() { return x_->Title(main_); }
-  bool WaitTitle(const std::string& t) {
-    return x_->Poll([&] { return Title() == t; }, 2s);
+  XDriver& X() override { return *x_; }
+  void MovePointer(int x, int y) override { x_->MovePointer(x, y); }
+  void Key(unsigned long keysym, const Keys& modifiers = {}) override {
+    x_->Key(keysym, modifiers);
   }
-  void ClickAt(int cx, int cy) { x_->Click(Client().x + cx, Client().y + cy); }
-
-  // Waits until the cells show block; returns what differed when they never did.
-  std::string WaitForBlock(const std::vector<int>& block) {
-    std::string diff;
-    g_x->Poll([&] { return (diff = BlockMismatch(Shot(), block)).empty(); }, 3s);
-    return diff;
-  }
-
-  // The clipboard text, byte for byte, once action has changed it. Consecutive copies in these
-  // tests differ, so that each one shows as a change.
-  std::string CopiedBy(const std::function<void()>& action) {
+  void ClickAt(int cx, int cy) override { x_->Click(Client().x + cx, Client().y + cy); }
+  Image Shot() override { return x_->Grab(Client()); }
+  // Consecutive copies in these tests differ, so that each one shows as a change.
+  std::string CopiedBy(const std::function<void()>& action) override {
     std::optional<std::string> before = x_->Clipboard(), now;
     action();
     if (!x_->Poll([&] { return (now = x_->Clipboard()) != before; }, 3s)) return "(no copy)";
     return now.value_or("(clipboard emptied)");
   }
-
-  // What C copies for the readouts r: CR LF between the lines, which Wine hands to X as LF.
-  static std::string CopyAll(const std::vector<std::string>& r) {
-    return acceptance::CopyAll(r, UnderWine() ? "\n" : "\r\n");
+  // CR LF between the lines, which Wine hands to X as LF.
+  std::string CopyAllText(const std::vector<std::string>& r) override {
+    return CopyAll(r, UnderWine() ? "\n" : "\r\n");
   }
 
   std::vector<Window> pictures_;
   XDriver* x_ = nullptr;
   pid_t pid_ = -1;
   int status_ = 0;
-  Window main_ = 0;
 };
 
 TEST_F(Hueclip, CellsShowTheBlockAroundThePointer) {
@@ -220,82 +210,31 @@ TEST_F(Hueclip, CellsShowTheBlockAroundThePointer) {
 }
 
 TEST_F(Hueclip, FFreezesTheCellsAndResumes) {
-  struct Case {
-    std::vector<unsigned long> modifiers;
-    int x0, y0, x1, y1;  // frozen at, then moved to
-  };
-  const Case cases[] = {{{}, 160, 460, 810, 110},
-                        {{XK_Shift_L}, 815, 125, 175, 480},
-                        {{XK_Control_L}, 168, 455, 830, 130}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE("F with " + std::to_string(c.modifiers.size()) + " modifier(s)");
-    g_x->MovePointer(c.x0, c.y0);
-    ASSERT_EQ(WaitForBlock(BlockAt(c.x0, c.y0)), "");
-    g_x->Key(XK_f, c.modifiers);
-    EXPECT_TRUE(WaitTitle("-Frozen-")) << Title();
-    g_x->MovePointer(c.x1, c.y1);
-    g_x->Sleep(400ms);
-    EXPECT_EQ(BlockMismatch(Shot(), BlockAt(c.x0, c.y0)), "") << "cells changed while frozen";
-    EXPECT_EQ(Title(), "-Frozen-");
-    g_x->Key(XK_f, c.modifiers);
-    EXPECT_TRUE(WaitTitle("Hueclip")) << Title();
-    EXPECT_EQ(WaitForBlock(BlockAt(c.x1, c.y1)), "") << "cells do not follow after resuming";
-  }
+  FreezeAndResume(ScreenAt, {}, 160, 460, 810, 110);
+  FreezeAndResume(ScreenAt, {XK_Shift_L}, 815, 125, 175, 480);
+  FreezeAndResume(ScreenAt, {XK_Control_L}, 168, 455, 830, 130);
 }
 
 TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
-  const int px = 165, py = 458;  // red and green differ in every cell
-  const std::vector<int> block = BlockAt(px, py);
-  g_x->MovePointer(px, py);
-  ASSERT_EQ(WaitForBlock(block), "");
-  g_x->Key(XK_f);
-  ASSERT_TRUE(WaitTitle("-Frozen-"));
-  g_x->MovePointer(700, 650);
-
-  const std::vector<unsigned long> none, shift{XK_Shift_L}, ctrl{XK_Control_L};
-  struct Step {
-    unsigned long key;
-    const std::vector<unsigned long>& modifiers;
-    int selected;  // afterwards
-    bool copy;     // check C and the four value labels there
-  };
-  const Step steps[] = {
-      {XK_q, none, 12, true},  {XK_w, none, 7, false},   {XK_w, shift, 2, false},
-      {XK_w, ctrl, 22, false}, {XK_s, none, 2, false},   {XK_a, shift, 1, false},
-      {XK_a, ctrl, 0, false},  {XK_a, none, 24, true},   {XK_d, shift, 0, false},
-      {XK_s, ctrl, 5, false},  {XK_a, none, 4, false},   {XK_d, ctrl, 5, false},
-      {XK_d, none, 6, false},  {XK_s, shift, 11, false}, {XK_d, none, 12, false},
-      {XK_s, none, 17, false}, {XK_d, none, 18, true},
-  };
-  int previous = 12;
-  bool first_c = true;
-  for (const Step& s : steps) {
-    std::string keys;
-    for (unsigned long m : s.modifiers) keys += std::string(XKeysymToString(m)) + "+";
-    SCOPED_TRACE(keys + XKeysymToString(s.key) + " to cell " + std::to_string(s.selected));
-    g_x->Key(s.key, s.modifiers);
-    std::string state;
-    bool ok = g_x->Poll(
-        [&] {
-          Image img = Shot();
-          int now = Cell(img, s.selected, true), before = Cell(img, previous, true);
-          state = "border " + Hex(now) + ", previous cell's border " + Hex(before);
-          return now == kMagenta && (previous == s.selected || before == kBlack) &&
-                 BlockMismatch(img, block).empty();
-        },
-        2s);
-    EXPECT_TRUE(ok) << state << BlockMismatch(Shot(), block);
-    previous = s.selected;
-    if (!s.copy) continue;
-
-    std::vector<std::string> r = ReadoutsFor(px, py, block[static_cast<size_t>(s.selected)]);
-    EXPECT_EQ(CopiedBy([&] { g_x->Key(XK_c, first_c ? none : ctrl); }), CopyAll(r));
-    first_c = false;
-    for (size_t i = 0; i < 4; ++i) {
-      EXPECT_EQ(CopiedBy([&] { ClickAt(73, kLabelTop[i] + 8); }), r[i]) << "value label " << i;
-    }
-  }
-  EXPECT_EQ(Title(), "-Frozen-");
+  const Keys none, shift{XK_Shift_L}, ctrl{XK_Control_L};
+  WalkSelection(ScreenAt, 165, 458,  // red and green differ in every cell
+                {{XK_q, none, 12, true},
+                 {XK_w, none, 7, false},
+                 {XK_w, shift, 2, false},
+                 {XK_w, ctrl, 22, false},
+                 {XK_s, none, 2, false},
+                 {XK_a, shift, 1, false},
+                 {XK_a, ctrl, 0, false},
+                 {XK_a, none, 24, true},
+                 {XK_d, shift, 0, false},
+                 {XK_s, ctrl, 5, false},
+                 {XK_a, none, 4, false},
+                 {XK_d, ctrl, 5, false},
+                 {XK_d, none, 6, false},
+                 {XK_s, shift, 11, false},
+                 {XK_d, none, 12, false},
+                 {XK_s, none, 17, false},
+                 {XK_d, none, 18, true}});
   // A press on one value label and its release on another is no click on either.
   const std::optional<std::string> before = g_x->Clipboard();
   g_x->Drag(Client().x + 73, Client().y + kLabelTop[1] + 8, Client().x + 73,
@@ -454,7 +393,7 @@ TEST_F(Hueclip, FAndCActWithANonLatinLayoutFirst) {
   g_x->Key(XK_f);
   EXPECT_TRUE(WaitTitle("-Frozen-")) << Title();
   EXPECT_EQ(CopiedBy([&] { g_x->Key(XK_c); }),
-            CopyAll(ReadoutsFor(165, 458, BlockAt(165, 458)[12])));
+            CopyAllText(ReadoutsFor(165, 458, BlockAt(165, 458)[12])));
 }
 
 TEST_F(Hueclip, AWindowDestroyedByAnotherClientEndsTheProgram) {
@@ -483,8 +422,8 @@ TEST_F(HueclipElsewhere, DirectColourPixelsGoThroughTheColourMap) {
   server_.CreatePicture({150, 450, 40, 40}, pixel);
   ASSERT_NO_FATAL_FAILURE(Launch(server_));
   server_.MovePointer(165, 458);
-  const std::string expected =
-      CopyAll(ReadoutsFor(165, 458, server_.ColourOfPixel(static_cast<unsigned>(pixel(15, 8)))));
+  const std::string expected = CopyAllText(
+      ReadoutsFor(165, 458, server_.ColourOfPixel(static_cast<unsigned>(pixel(15, 8)))));
   std::string copied;
   server_.Poll(
       [&] {

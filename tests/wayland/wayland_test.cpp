@@ -14,14 +14,12 @@
 #include <memory>
 
 #include "desktop.h"
+#include "picker_scenarios.h"
 
 namespace acceptance {
 namespace {
 
 namespace fs = std::filesystem;
-
-// What C copies with the pointer at (x, y) over the colour c.
-std::string CopyAllText(int x, int y, int c) { return CopyAll(ReadoutsFor(x, y, c)); }
 
 Desktop* g_desktop = nullptr;
 fs::path g_tmp;
@@ -76,7 +74,6 @@ class Program {
 };
 
 MutterDriver& M() { return g_desktop->mutter(); }
-XDriver& X() { return g_desktop->x(); }
 bool ShareDialogShown() { return g_desktop->ShareDialogShown(); }
 bool AnswerShareDialog(bool share) { return g_desktop->AnswerShareDialog(share); }
 
@@ -87,7 +84,7 @@ std::string Lower(std::string s) {
 
 // The program with its window found, moved to a known place and focused; the screen-cast
 // permission is given once for the whole run (the token the program stores serves the rest).
-class Hueclip : public ::testing::Test {
+class Hueclip : public ::testing::Test, public PickerDriver {
  protected:
   void SetUp() override {
     ASSERT_NE(g_desktop, nullptr);
@@ -119,28 +116,23 @@ class Hueclip : public ::testing::Test {
   static std::string Name() {
     return ::testing::UnitTest::GetInstance()->current_test_info()->name();
   }
-  Rect Client() { return X().ClientRect(main_); }
-  Image Shot() { return X().GrabWindow(main_); }
-  std::string Title() { return X().Title(main_); }
-  bool WaitTitle(const std::string& t) {
-    return X().Poll([&] { return Title() == t; }, 2s);
+  XDriver& X() override { return g_desktop->x(); }
+  void MovePointer(int x, int y) override { M().MovePointer(x, y); }
+  void Key(unsigned long keysym, const Keys& modifiers = {}) override {
+    M().Key(static_cast<unsigned>(keysym),
+            std::vector<unsigned>(modifiers.begin(), modifiers.end()));
   }
-  void ClickAt(int cx, int cy) { M().Click(Client().x + cx, Client().y + cy); }
+  void ClickAt(int cx, int cy) override { M().Click(Client().x + cx, Client().y + cy); }
+  Image Shot() override { return X().GrabWindow(main_); }
   // A click on the cells, which have no action of their own, gives the window the keyboard.
   void Focus() {
     ClickAt(40, 40);
     ASSERT_TRUE(X().Poll([&] { return X().Focused(main_); }, 3s)) << "main window not focused";
   }
 
-  std::string WaitForBlock(const std::vector<int>& block) {
-    std::string diff;
-    X().Poll([&] { return (diff = BlockMismatch(Shot(), block)).empty(); }, 3s);
-    return diff;
-  }
-
   // The clipboard text once action has changed it. wl-paste reads through a window of its own,
   // which has the keyboard for a moment: keys wait until the main window has it back.
-  std::string CopiedBy(const std::function<void()>& action) {
+  std::string CopiedBy(const std::function<void()>& action) override {
     std::string before = WaylandClipboard(), now;
     X().Poll([&] { return X().Focused(main_); }, 2s);
     action();
@@ -150,7 +142,6 @@ class Hueclip : public ::testing::Test {
   }
 
   std::unique_ptr<Program> program_;
-  Window main_ = 0;
 };
 
 TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdges) {
@@ -162,75 +153,29 @@ TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdges) {
     M().MovePointer(x, y);
     EXPECT_EQ(WaitForBlock(BlockAt(x, y)), "");
     EXPECT_EQ(Hex(Cell(Shot(), 12, true)), Hex(kMagenta)) << "border of the selected cell";
-    EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }), CopyAllText(x, y, ScreenAt(x, y)));
+    EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }), CopyAllText(ReadoutsFor(x, y, ScreenAt(x, y))));
   }
 }
 
 TEST_F(Hueclip, FFreezesTheCellsAndResumes) {
-  struct Case {
-    std::vector<unsigned> modifiers;
-    int x0, y0, x1, y1;  // frozen at, then moved to
-  };
-  const Case cases[] = {{{}, 160, 160, 300, 90}, {{XK_Shift_L}, 40, 400, 250, 300}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE("F with " + std::to_string(c.modifiers.size()) + " modifier(s)");
-    M().MovePointer(c.x0, c.y0);
-    ASSERT_EQ(WaitForBlock(BlockAt(c.x0, c.y0)), "");
-    M().Key(XK_f, c.modifiers);
-    EXPECT_TRUE(WaitTitle("-Frozen-")) << Title();
-    M().MovePointer(c.x1, c.y1);
-    X().Sleep(500ms);
-    EXPECT_EQ(BlockMismatch(Shot(), BlockAt(c.x0, c.y0)), "") << "cells changed while frozen";
-    EXPECT_EQ(Title(), "-Frozen-");
-    M().Key(XK_f, c.modifiers);
-    EXPECT_TRUE(WaitTitle("Hueclip")) << Title();
-    EXPECT_EQ(WaitForBlock(BlockAt(c.x1, c.y1)), "") << "cells do not follow after resuming";
-  }
+  FreezeAndResume(ScreenAt, {}, 160, 160, 300, 90);
+  FreezeAndResume(ScreenAt, {XK_Shift_L}, 40, 400, 250, 300);
 }
 
 TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
-  const int px = 301, py = 257;  // beyond 256 in x and y: blue differs from the low corner
-  const std::vector<int> block = BlockAt(px, py);
-  M().MovePointer(px, py);
-  ASSERT_EQ(WaitForBlock(block), "");
-  M().Key(XK_f);
-  ASSERT_TRUE(WaitTitle("-Frozen-"));
-  M().MovePointer(100, 400);
-
-  struct Step {
-    unsigned key;
-    int selected;  // afterwards
-    bool copy;     // check C and a click on the value labels there
-  };
-  const Step steps[] = {{XK_w, 7, false}, {XK_w, 2, false}, {XK_w, 22, true}, {XK_s, 2, false},
-                        {XK_a, 1, false}, {XK_a, 0, false}, {XK_a, 24, true}, {XK_d, 0, false},
-                        {XK_s, 5, false}, {XK_a, 4, false}, {XK_d, 5, false}, {XK_d, 6, true}};
-  int previous = 12;
-  for (const Step& s : steps) {
-    SCOPED_TRACE(std::string(XKeysymToString(s.key)) + " to cell " + std::to_string(s.selected));
-    M().Key(s.key);
-    std::string state;
-    bool ok = X().Poll(
-        [&] {
-          Image img = Shot();
-          int now = Cell(img, s.selected, true), before = Cell(img, previous, true);
-          state = "border " + Hex(now) + ", previous cell's border " + Hex(before);
-          return now == kMagenta && (previous == s.selected || before == kBlack) &&
-                 BlockMismatch(img, block).empty();
-        },
-        2s);
-    EXPECT_TRUE(ok) << state << BlockMismatch(Shot(), block);
-    previous = s.selected;
-    if (!s.copy) continue;
-
-    const int colour = block[static_cast<size_t>(s.selected)];
-    EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }), CopyAllText(px, py, colour));
-    std::vector<std::string> r = ReadoutsFor(px, py, colour);
-    for (size_t i = 0; i < 4; ++i) {
-      EXPECT_EQ(CopiedBy([&] { ClickAt(73, kLabelTop[i] + 8); }), r[i]) << "value label " << i;
-    }
-  }
-  EXPECT_EQ(Title(), "-Frozen-");
+  WalkSelection(ScreenAt, 301, 257,  // beyond 256 in x and y: blue differs from the low corner
+                {{XK_w, {}, 7, false},
+                 {XK_w, {}, 2, false},
+                 {XK_w, {}, 22, true},
+                 {XK_s, {}, 2, false},
+                 {XK_a, {}, 1, false},
+                 {XK_a, {}, 0, false},
+                 {XK_a, {}, 24, true},
+                 {XK_d, {}, 0, false},
+                 {XK_s, {}, 5, false},
+                 {XK_a, {}, 4, false},
+                 {XK_d, {}, 5, false},
+                 {XK_d, {}, 6, true}});
 }
 
 // The permission is asked once: the token stored then makes the next start silent.

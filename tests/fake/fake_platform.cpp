@@ -20,24 +20,15 @@ class FakeContext final : public ScreenContext {
 
 class FakePeer final : public WindowPeer {
  public:
-  FakePeer(FakeToolkit& toolkit, Window& window, std::size_t record)
-      : toolkit_(toolkit), window_(window), record_(record) {}
-
-  WindowHandle Handle() const override { return 0x1000 + record_; }
+  explicit FakePeer(WindowHandle handle) : handle_(handle) {}
+  WindowHandle Handle() const override { return handle_; }
   void CaptionChanged() override {}
   void ControlChanged(std::size_t) override {}
-  void Show() override { ++Rec().shows; }
-  void ShowModal() override {
-    ++Rec().modalShows;
-    if (toolkit_.whileModal) toolkit_.whileModal(window_);
-  }
+  void Show() override {}
+  void ShowModal() override {}
 
  private:
-  FakeToolkit::Record& Rec() { return toolkit_.peers[record_]; }
-
-  FakeToolkit& toolkit_;
-  Window& window_;
-  std::size_t record_;
+  WindowHandle handle_;
 };
 
 }  // namespace
@@ -64,22 +55,8 @@ bool FakeClipboard::SetText(std::string_view t) {
   return true;
 }
 
-std::unique_ptr<WindowPeer> FakeToolkit::CreatePeer(Window& window) {
-  peers.push_back({window.desc().name});
-  return std::make_unique<FakePeer>(*this, window, peers.size() - 1);
-}
-
-void FakeToolkit::MessageBox(Window&, std::string_view text) { messages.emplace_back(text); }
-
-int FakeToolkit::Run(Window& main) {
-  main.Show();
-  return 0;
-}
-
-int FakeToolkit::Built(const std::string& window) const {
-  int n = 0;
-  for (const Record& r : peers) n += r.window == window;
-  return n;
+std::unique_ptr<WindowPeer> FakeToolkit::CreatePeer(Window&) {
+  return std::make_unique<FakePeer>(0x1000 + built_++);
 }
 
 }  // namespace hueclip::fake

@@ -49,33 +49,24 @@ class FakeClipboard final : public Clipboard {
 
 class FakeShell final : public Shell {
  public:
-  struct Call {
-    WindowHandle owner;
-    std::string operation, file;
-  };
-  std::vector<Call> calls;
-
-  void Execute(WindowHandle owner, std::string_view operation, std::string_view file) override {
-    calls.push_back({owner, std::string(operation), std::string(file)});
-  }
+  int calls = 0;
+  void Execute(WindowHandle, std::string_view, std::string_view) override { ++calls; }
 };
 
-// Windows that exist only as records: what was built, shown and shown modally.
+// Windows that exist only as handles; message boxes are recorded.
 class FakeToolkit final : public Toolkit {
  public:
-  struct Record {
-    std::string window;
-    int shows = 0, modalShows = 0;
-  };
-  std::vector<Record> peers;  // one per native window built
   std::vector<std::string> messages;
-  // Runs while a modal window is up, before the user "closes" it.
-  std::function<void(Window&)> whileModal;
 
   std::unique_ptr<WindowPeer> CreatePeer(Window& window) override;
-  void MessageBox(Window& owner, std::string_view text) override;
-  int Run(Window& main) override;
-  int Built(const std::string& window) const;
+  void MessageBox(Window&, std::string_view text) override { messages.emplace_back(text); }
+  int Run(Window& main) override {
+    main.Show();
+    return 0;
+  }
+
+ private:
+  WindowHandle built_ = 0;
 };
 
 struct FakePlatform {

@@ -58,20 +58,14 @@ TEST_F(PickerTest, AScreenThatCannotBeReadLeavesTheWindowAsItIs) {
   EXPECT_EQ(Fill(12), fake::FakeScreen::Pattern(50, 60));
 }
 
-TEST_F(PickerTest, AFrozenTickChangesNothingAndCallsNothing) {
-  p.screen.cursor = {50, 60};
+// That frozen cells stay is checked end to end; that a frozen picker costs nothing is not.
+TEST_F(PickerTest, AFrozenTickCallsNothing) {
   Tick();
   Key(kKeyF);
   const int calls = p.screen.Calls();
-  const std::string hex = Caption(main_ids::lblHex);
-  p.screen.cursor = {400, 300};
   Tick();
   Tick();
   EXPECT_EQ(p.screen.Calls(), calls);
-  EXPECT_EQ(main.picker().CursorPos.x, 50);
-  EXPECT_EQ(Caption(main_ids::lblPos), "50, 60");
-  EXPECT_EQ(Caption(main_ids::lblHex), hex);
-  EXPECT_EQ(Fill(0), fake::FakeScreen::Pattern(48, 58));
 }
 
 TEST_F(PickerTest, KeysBeforeTheFirstTickShowTheUnsampledCell) {
@@ -120,7 +114,7 @@ TEST_F(PickerTest, CaptionLabelsCellsAndBackgroundDoNothing) {
     main.form().Clicked(id);
   }
   EXPECT_EQ(p.clipboard.attempts, 0);
-  EXPECT_TRUE(p.shell.calls.empty());
+  EXPECT_EQ(p.shell.calls, 0);
   EXPECT_EQ(main.frmAbout(), nullptr);
 }
 

@@ -80,12 +80,7 @@ bool XDriver::Start(const std::string& config_home, std::string* error,
   fclose(f);
   if (!started) return *error = "Xvfb did not start", false;
   number[std::strcspn(number, "\n")] = 0;
-  display_name_ = std::string(":") + number;
-  XSetErrorHandler(IgnoreXError);
-  dpy_ = XOpenDisplay(display_name_.c_str());
-  if (!dpy_) return *error = "cannot open " + display_name_, false;
-  root_ = DefaultRootWindow(dpy_);
-  own_ = XCreateSimpleWindow(dpy_, root_, 0, 0, 1, 1, 0, 0, 0);
+  if (!Attach(std::string(":") + number, error)) return false;
   int ev, er, maj, min;
   if (!XTestQueryExtension(dpy_, &ev, &er, &maj, &min)) return *error = "no XTest", false;
 

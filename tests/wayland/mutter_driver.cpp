@@ -158,6 +158,20 @@ GVariant* MutterDriver::Call(const char* path, const char* interface, const char
   return r;
 }
 
+// The object path that a call returning "(o)" gives, or "" when it failed.
+std::string MutterDriver::CallForPath(const char* path, const char* interface, const char* method,
+                                      GVariant* args) {
+  GVariant* r = Call(path, interface, method, args, G_VARIANT_TYPE("(o)"));
+  std::string object;
+  if (g_variant_is_of_type(r, G_VARIANT_TYPE("(o)"))) {
+    const char* p = nullptr;
+    g_variant_get(r, "(&o)", &p);
+    object = p;
+  }
+  g_variant_unref(r);
+  return object;
+}
+
 bool MutterDriver::Start(std::string* error) {
   GError* e = nullptr;
   bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &e);
@@ -166,15 +180,12 @@ bool MutterDriver::Start(std::string* error) {
     g_error_free(e);
     return false;
   }
-  GVariant* r = Call("/org/gnome/Mutter/RemoteDesktop", kRemoteDesktop, "CreateSession", nullptr,
-                     G_VARIANT_TYPE("(o)"));
-  if (!g_variant_is_of_type(r, G_VARIANT_TYPE("(o)"))) return *error = "no remote desktop", false;
-  const char* path = nullptr;
-  g_variant_get(r, "(&o)", &path);
-  session_ = path;
-  g_variant_unref(r);
+  session_ =
+      CallForPath("/org/gnome/Mutter/RemoteDesktop", kRemoteDesktop, "CreateSession", nullptr);
+  if (session_.empty()) return *error = "no remote desktop", false;
 
-  r = Call(session_.c_str(), "org.freedesktop.DBus.Properties", "Get",
+  GVariant* r =
+      Call(session_.c_str(), "org.freedesktop.DBus.Properties", "Get",
            g_variant_new("(ss)", kRemoteDesktopSession, "SessionId"), G_VARIANT_TYPE("(v)"));
   GVariant* id = nullptr;
   g_variant_get(r, "(v)", &id);
@@ -182,22 +193,16 @@ bool MutterDriver::Start(std::string* error) {
   g_variant_builder_init(&props, G_VARIANT_TYPE_VARDICT);
   if (id) g_variant_builder_add(&props, "{sv}", "remote-desktop-session-id", id);
   g_variant_unref(r);
-  r = Call("/org/gnome/Mutter/ScreenCast", kScreenCast, "CreateSession",
-           g_variant_new("(a{sv})", &props), G_VARIANT_TYPE("(o)"));
-  if (!g_variant_is_of_type(r, G_VARIANT_TYPE("(o)"))) return *error = "no screen cast", false;
-  g_variant_get(r, "(&o)", &path);
-  std::string cast_session = path;
-  g_variant_unref(r);
+  const std::string cast_session = CallForPath("/org/gnome/Mutter/ScreenCast", kScreenCast,
+                                               "CreateSession", g_variant_new("(a{sv})", &props));
+  if (cast_session.empty()) return *error = "no screen cast", false;
 
   // The primary monitor (connector ""), without the pointer in its pictures.
   g_variant_builder_init(&props, G_VARIANT_TYPE_VARDICT);
   g_variant_builder_add(&props, "{sv}", "cursor-mode", g_variant_new_uint32(0));
-  r = Call(cast_session.c_str(), "org.gnome.Mutter.ScreenCast.Session", "RecordMonitor",
-           g_variant_new("(sa{sv})", "", &props), G_VARIANT_TYPE("(o)"));
-  if (!g_variant_is_of_type(r, G_VARIANT_TYPE("(o)"))) return *error = "cannot record", false;
-  g_variant_get(r, "(&o)", &path);
-  stream_ = path;
-  g_variant_unref(r);
+  stream_ = CallForPath(cast_session.c_str(), "org.gnome.Mutter.ScreenCast.Session",
+                        "RecordMonitor", g_variant_new("(sa{sv})", "", &props));
+  if (stream_.empty()) return *error = "cannot record", false;
 
   uint32_t node = 0;
   guint sub = g_dbus_connection_signal_subscribe(

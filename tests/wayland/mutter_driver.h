@@ -34,6 +34,8 @@ class MutterDriver {
  private:
   GVariant* Call(const char* path, const char* interface, const char* method, GVariant* args,
                  const GVariantType* reply = nullptr);
+  std::string CallForPath(const char* path, const char* interface, const char* method,
+                          GVariant* args);
 
   struct Frames;
   GDBusConnection* bus_ = nullptr;

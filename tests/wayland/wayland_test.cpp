@@ -91,7 +91,9 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     Launch(g_tmp / "state");
   }
 
-  void Launch(const fs::path& state, const std::vector<std::string>& env = {}) {
+  // share: how the permission dialog is answered, when it comes.
+  void Launch(const fs::path& state, const std::vector<std::string>& env = {}, bool share = true) {
+    program_.reset();
     bool token_stored = fs::exists(state / "hueclip") && !fs::is_empty(state / "hueclip");
     program_ = std::make_unique<Program>(state, env);
     main_ = X().WaitFor("Hueclip", 10s);
@@ -100,10 +102,10 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     X().Poll([&] { return Client().x == kWindowX && Client().y == kWindowY; }, 3s);
     ASSERT_EQ(Client().x, kWindowX) << "mutter did not move the main window";
     if (!token_stored) {
-      ASSERT_TRUE(AnswerShareDialog(true))
+      ASSERT_TRUE(AnswerShareDialog(share))
           << "no Screen Share dialog: the program did not ask the screen-cast portal";
     }
-    Focus();
+    if (share) Focus();
   }
 
   void TearDown() override {
@@ -180,7 +182,6 @@ TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
 
 // The permission is asked once: the token stored then makes the next start silent.
 TEST_F(Hueclip, ASecondStartAsksNoPermissionAgain) {
-  program_.reset();
   const fs::path state = g_tmp / "asked-once";
   fs::remove_all(state);
   ASSERT_NO_FATAL_FAILURE(Launch(state));  // answers the dialog: nothing stored here yet
@@ -192,7 +193,6 @@ TEST_F(Hueclip, ASecondStartAsksNoPermissionAgain) {
   M().MovePointer(120, 330);
   EXPECT_EQ(WaitForBlock(BlockAt(120, 330)), "");
 
-  program_.reset();
   ASSERT_NO_FATAL_FAILURE(Launch(state));  // expects no dialog: the token is there
   EXPECT_FALSE(X().Poll(ShareDialogShown, 2s)) << "the permission dialog came again";
   M().MovePointer(200, 140);
@@ -201,7 +201,6 @@ TEST_F(Hueclip, ASecondStartAsksNoPermissionAgain) {
 
 // A Qt platform that the user asks for and that is not installed does not stop the program.
 TEST_F(Hueclip, AQtPlatformThatIsNotInstalledIsNoObstacle) {
-  program_.reset();
   ASSERT_NO_FATAL_FAILURE(Launch(g_tmp / "state", {"QT_QPA_PLATFORM=no-such-platform"}));
   M().MovePointer(77, 222);
   EXPECT_EQ(WaitForBlock(BlockAt(77, 222)), "");
@@ -210,14 +209,9 @@ TEST_F(Hueclip, AQtPlatformThatIsNotInstalledIsNoObstacle) {
 // A refusal: a message box of the program's comes up (its text cannot be read from outside:
 // only its title is checked), and once it is closed the program carries on without sampling.
 TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
-  program_.reset();
   const fs::path state = g_tmp / "refused";
   fs::remove_all(state);
-  program_ = std::make_unique<Program>(state);
-  main_ = X().WaitFor("Hueclip", 10s);
-  ASSERT_NE(main_, 0u);
-  X().Move(main_, kWindowX, kWindowY);
-  ASSERT_TRUE(AnswerShareDialog(false)) << "no Screen Share dialog";
+  ASSERT_NO_FATAL_FAILURE(Launch(state, {}, false));
 
   std::vector<Window> boxes;
   ASSERT_TRUE(X().Poll(

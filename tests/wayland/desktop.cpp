@@ -91,31 +91,36 @@ bool Desktop::ShareDialogShown() { return ShareDialog(mutter_.Screen()).has_valu
 bool Desktop::AnswerShareDialog(bool share) {
   if (!x_.Poll([&] { return ShareDialogShown(); }, 10s)) return false;
   mutter_.MovePointer(kPatternWidth / 2, kPatternHeight - 10);  // no row highlighted under it
-  x_.Sleep(300ms);  // a dialog just drawn may not take input yet
-  Image img = mutter_.Screen();
-  std::optional<Rect> body = ShareDialog(img);
-  if (!body) return false;
-  const Rect title_bar{body->x, body->y - 50, body->w, 50};
-  const Rect left{title_bar.x, title_bar.y, title_bar.w / 2, title_bar.h};
-  const Rect right{left.x + left.w, left.y, title_bar.w - left.w, left.h};
+  // A dialog just mapped may not be drawn, nor take input, yet: look until its parts show.
+  std::optional<Rect> body;
+  Rect left, right;
+  int top = -1, bottom = -1;
+  Patch button;
+  const bool found = x_.Poll(
+      [&] {
+        const Image img = mutter_.Screen();
+        if (!(body = ShareDialog(img))) return false;
+        const Rect title_bar{body->x, body->y - 50, body->w, 50};
+        left = {title_bar.x, title_bar.y, title_bar.w / 2, title_bar.h};
+        right = {left.x + left.w, left.y, title_bar.w - left.w, left.h};
+        if (!share) return (button = Find(img, left, kCancelGrey)).count >= 100;
+        // The list's rows: the lines of the body that are mostly white.
+        top = bottom = -1;
+        for (int y = body->y; y < body->y + body->h; ++y) {
+          if (Find(img, {body->x, y, body->w, 1}, kRowWhite).count < body->w / 2) continue;
+          if (top < 0) top = y;
+          bottom = y;
+        }
+        return top >= 0 && (button = Find(img, right, kShareDisabled)).count >= 100;
+      },
+      3s);
+  if (!found) return false;
+  x_.Sleep(300ms);
   if (share) {
-    // The list's rows: the lines of the body that are mostly white.
-    int top = -1, bottom = -1;
-    for (int y = body->y; y < body->y + body->h; ++y) {
-      if (Find(img, {body->x, y, body->w, 1}, kRowWhite).count < body->w / 2) continue;
-      if (top < 0) top = y;
-      bottom = y;
-    }
-    Patch button = Find(img, right, kShareDisabled);
-    if (top < 0 || button.count < 100) return false;
     mutter_.Click(body->x + body->w / 2, (top + bottom) / 2);
     x_.Poll([&] { return Find(mutter_.Screen(), right, kShareEnabled).count >= 100; }, 2s);
-    mutter_.Click(button.CentreX(), button.CentreY());
-  } else {
-    Patch button = Find(img, left, kCancelGrey);
-    if (button.count < 100) return false;
-    mutter_.Click(button.CentreX(), button.CentreY());
   }
+  mutter_.Click(button.CentreX(), button.CentreY());
   return x_.Poll([&] { return !ShareDialogShown(); }, 5s);
 }
 

@@ -10,7 +10,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 
 #include "desktop.h"
@@ -231,6 +233,37 @@ TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   EXPECT_TRUE(X().Viewable(main_)) << "the main window is gone";
   EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";
   EXPECT_TRUE(program_->Stored().empty()) << "a token stored though sharing was refused";
+}
+
+// With no screen-cast portal that gives the pointer's position (as on wlroots desktops; here
+// the program is given no session bus at all), the program says so in one line and reads what
+// XWayland can give: the X11 window under the pointer, where a read of the root window fails.
+TEST(HueclipWithoutThePortal, ReadsTheX11WindowUnderThePointer) {
+  const Rect r{40, 300, 120, 100};
+  auto colour = [](int x, int y) { return (60 + x) << 16 | (40 + y) << 8 | 0x5A; };
+  const Window picture = X().CreatePicture(r, colour);
+  const fs::path log = g_tmp / "no-portal.log";
+  const pid_t pid = Spawn({"/bin/sh", "-c", std::string(HUECLIP_PROGRAM) + " 2>" + log.string()},
+                          {"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent",
+                           "XDG_STATE_HOME=" + (g_tmp / "no-portal").string()});
+  const Window main = X().WaitFor("Hueclip", 10s);
+  ASSERT_NE(main, 0u);
+  X().Move(main, kWindowX, kWindowY);
+  X().Poll([&] { return X().ClientRect(main).x == kWindowX; }, 3s);
+
+  const int px = 100, py = 350;
+  std::vector<int> block;
+  for (int i = 0; i < 25; ++i) block.push_back(colour(px - r.x + i % 5 - 2, py - r.y + i / 5 - 2));
+  M().MovePointer(px, py);
+  std::string diff;
+  X().Poll([&] { return (diff = BlockMismatch(X().GrabWindow(main), block)).empty(); }, 3s);
+  EXPECT_EQ(diff, "");
+  EXPECT_FALSE(ShareDialogShown()) << "the portal was asked without a session bus";
+  KillGroup(pid);
+  X().Destroy(picture);
+  std::ifstream in(log);
+  const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(said.find("only X11 windows can be read"), std::string::npos) << said;
 }
 
 }  // namespace

@@ -76,6 +76,7 @@ class Program {
 };
 
 MutterDriver& M() { return g_desktop->mutter(); }
+XDriver& X() { return g_desktop->x(); }
 bool ShareDialogShown() { return g_desktop->ShareDialogShown(); }
 bool AnswerShareDialog(bool share) { return g_desktop->AnswerShareDialog(share); }
 
@@ -252,8 +253,8 @@ TEST(HueclipWithoutThePortal, ReadsTheX11WindowUnderThePointer) {
   X().Poll([&] { return X().ClientRect(main).x == kWindowX; }, 3s);
 
   const int px = 100, py = 350;
-  std::vector<int> block;
-  for (int i = 0; i < 25; ++i) block.push_back(colour(px - r.x + i % 5 - 2, py - r.y + i / 5 - 2));
+  const std::vector<int> block =
+      BlockAround(px, py, [&](int x, int y) { return colour(x - r.x, y - r.y); });
   M().MovePointer(px, py);
   std::string diff;
   X().Poll([&] { return (diff = BlockMismatch(X().GrabWindow(main), block)).empty(); }, 3s);

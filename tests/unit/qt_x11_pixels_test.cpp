@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/qt/qt_colours.h"
 #include "platform/qt/x11_pixels.h"
 
 namespace hueclip::qt {
@@ -40,6 +41,15 @@ TEST(QtX11Pixels, BlocksAreClippedToTheScreen) {
   for (auto [left, top] : {std::pair{-5, 0}, {0, 768}, {1024, 0}, {kMax - 1, 0}, {kMin, kMin}}) {
     EXPECT_TRUE(ClipBlock(left, top, 5, 1024, 768).Empty()) << left << "," << top;
   }
+}
+
+// Packed colours are checked end to end by the acceptance suite, which reads the cells.
+TEST(QtColours, SystemColoursFollowThePaletteOfTheMoment) {
+  QPalette p;
+  p.setColor(QPalette::Base, QColor(200, 100, 50));
+  EXPECT_EQ(Resolve(kSysWindowBackground, p), QColor(200, 100, 50));
+  p.setColor(QPalette::Base, QColor(1, 2, 3));
+  EXPECT_EQ(Resolve(kSysWindowBackground, p), QColor(1, 2, 3));
 }
 
 }  // namespace

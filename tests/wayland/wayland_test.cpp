@@ -13,7 +13,6 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <memory>
 
 #include "desktop.h"
 #include "picker_scenarios.h"
@@ -49,32 +48,6 @@ class WaylandEnvironment : public ::testing::Environment {
   }
 };
 
-// A run of the program with its own state directory (where it keeps the screen-cast
-// permission's token).
-class Program {
- public:
-  // env: more "NAME=VALUE" settings for the program.
-  explicit Program(const fs::path& state, std::vector<std::string> env = {}) : state_(state) {
-    fs::create_directories(state);
-    env.push_back("XDG_STATE_HOME=" + state.string());
-    pid_ = Spawn({HUECLIP_PROGRAM}, env);
-  }
-  ~Program() { KillGroup(pid_); }
-  bool Running() { return pid_ > 0 && waitpid(pid_, nullptr, WNOHANG) == 0; }
-  // Files the program stored in its state directory.
-  std::vector<fs::path> Stored() {
-    std::vector<fs::path> files;
-    std::error_code ec;
-    for (const auto& e : fs::recursive_directory_iterator(state_ / "hueclip", ec))
-      if (e.is_regular_file()) files.push_back(e.path());
-    return files;
-  }
-
- private:
-  fs::path state_;
-  pid_t pid_ = -1;
-};
-
 MutterDriver& M() { return g_desktop->mutter(); }
 XDriver& X() { return g_desktop->x(); }
 bool ShareDialogShown() { return g_desktop->ShareDialogShown(); }
@@ -96,9 +69,13 @@ class Hueclip : public ::testing::Test, public PickerDriver {
 
   // share: how the permission dialog is answered, when it comes.
   void Launch(const fs::path& state, const std::vector<std::string>& env = {}, bool share = true) {
-    program_.reset();
+    KillGroup(pid_);
+    state_ = state;
     bool token_stored = fs::exists(state / "hueclip") && !fs::is_empty(state / "hueclip");
-    program_ = std::make_unique<Program>(state, env);
+    fs::create_directories(state);
+    std::vector<std::string> environment = env;
+    environment.push_back("XDG_STATE_HOME=" + state.string());  // where the token is kept
+    pid_ = Spawn({HUECLIP_PROGRAM}, environment);
     main_ = X().WaitFor("Hueclip", 10s);
     ASSERT_NE(main_, 0u) << "no X11 window titled Hueclip on Xwayland";
     X().Move(main_, kWindowX, kWindowY);
@@ -114,13 +91,11 @@ class Hueclip : public ::testing::Test, public PickerDriver {
   void TearDown() override {
     // The monitor as the test left it, for a look at a failure (HUECLIP_KEEP keeps them all).
     if (HasFailure() || std::getenv("HUECLIP_KEEP"))
-      M().SaveScreen((g_tmp / (Name() + ".ppm")).string());
-    program_.reset();
+      M().SaveScreen(g_tmp.string() + "/" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".ppm");
+    KillGroup(pid_);
   }
 
-  static std::string Name() {
-    return ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  }
   XDriver& X() override { return g_desktop->x(); }
   void MovePointer(int x, int y) override { M().MovePointer(x, y); }
   void Key(unsigned long keysym, const Keys& modifiers = {}) override {
@@ -146,7 +121,17 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     return changed ? now : "(no copy)";
   }
 
-  std::unique_ptr<Program> program_;
+  // Files the program stored in its state directory.
+  std::vector<fs::path> Stored() {
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (const auto& e : fs::recursive_directory_iterator(state_ / "hueclip", ec))
+      if (e.is_regular_file()) files.push_back(e.path());
+    return files;
+  }
+
+  pid_t pid_ = -1;
+  fs::path state_;
 };
 
 TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdges) {
@@ -189,7 +174,7 @@ TEST_F(Hueclip, ASecondStartAsksNoPermissionAgain) {
   fs::remove_all(state);
   ASSERT_NO_FATAL_FAILURE(Launch(state));  // answers the dialog: nothing stored here yet
   std::vector<fs::path> stored;
-  X().Poll([&] { return !(stored = program_->Stored()).empty(); }, 3s);
+  X().Poll([&] { return !(stored = Stored()).empty(); }, 3s);
   ASSERT_EQ(stored.size(), 1u) << "the program stores one file, its token";
   EXPECT_EQ(fs::status(stored[0]).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
@@ -230,10 +215,10 @@ TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   M().Key(XK_Return);
   EXPECT_TRUE(X().Poll([&] { return !X().Viewable(boxes[0]); }, 3s)) << "the message stays";
   X().Sleep(1500ms);  // some ticks of the timer, which must not ask again
-  EXPECT_TRUE(program_->Running()) << "the program ended";
+  EXPECT_TRUE(waitpid(pid_, nullptr, WNOHANG) == 0) << "the program ended";
   EXPECT_TRUE(X().Viewable(main_)) << "the main window is gone";
   EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";
-  EXPECT_TRUE(program_->Stored().empty()) << "a token stored though sharing was refused";
+  EXPECT_TRUE(Stored().empty()) << "a token stored though sharing was refused";
 }
 
 // With no screen-cast portal that gives the pointer's position (as on wlroots desktops; here

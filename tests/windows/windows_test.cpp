@@ -399,32 +399,17 @@ void MainWindowChecks() {
   Check(toolkit.Run(main.form()) == 0, "the main window closes and the loop ends");
 }
 
-// A window with one button whose click handler throws.
+// The main window's layout with a click handler that throws.
 struct ThrowingEvents final : hueclip::WindowEvents {
   void Click(std::size_t) override { throw std::runtime_error("thrown by a click handler"); }
 };
-
-const hueclip::ControlDesc kThrowingControls[] = {{.kind = hueclip::ControlKind::Button,
-                                                   .name = "Command1",
-                                                   .rect = {0, 0, 1500, 375},
-                                                   .caption = "Throw",
-                                                   .tabIndex = 0}};
-
-const hueclip::WindowDesc kThrowingWindow{.name = "frmThrowing",
-                                          .title = "Throwing",
-                                          .clientWidth = 3000,
-                                          .clientHeight = 1500,
-                                          .frame = hueclip::Frame::Sizable,
-                                          .taskbarButton = true,
-                                          .back = hueclip::kSysButtonFace,
-                                          .controls = kThrowingControls};
 
 // An exception thrown by a handler under the window procedure stays out of the system's code,
 // ends the message loop, and comes out of Run to the program's error box.
 void ExceptionChecks() {
   hueclip::win32::Toolkit toolkit;
   ThrowingEvents events;
-  hueclip::Window window(toolkit, kThrowingWindow, events);
+  hueclip::Window window(toolkit, hueclip::kFrmHueclip, events);
   bool escaped = false;
   RunSteps(100, [&](int step) {
     const auto hwnd = reinterpret_cast<HWND>(window.hWnd());

@@ -91,8 +91,13 @@ bool Desktop::ShareDialogShown() { return ShareDialog(mutter_.Screen()).has_valu
 bool Desktop::AnswerShareDialog(bool share) {
   if (!x_.Poll([&] { return ShareDialogShown(); }, 10s)) return false;
   mutter_.MovePointer(kPatternWidth / 2, kPatternHeight - 10);  // no row highlighted under it
-  // A dialog just mapped may not be drawn, nor take input, yet: look until its parts show.
+  // A dialog just mapped may not be drawn, nor take input, yet: look until its parts show. It
+  // may also have lost the keyboard to the program's window, and then draws its buttons in
+  // paler colours: a click on its title gives it back.
   std::optional<Rect> body;
+  if (!x_.Poll([&] { return (body = ShareDialog(mutter_.Screen())).has_value(); }, 3s))
+    return false;
+  mutter_.Click(body->x + body->w / 2, body->y - 25);
   Rect left, right;
   int top = -1, bottom = -1;
   Patch button;

@@ -1,5 +1,5 @@
 // Hueclip on Linux: the main window over Qt 6 Widgets and the X server.
-#include "platform/qt/qt_platform.h"
+#include "platform/qt/platform.h"
 #include "ui/main_window.h"
 
 int main(int argc, char** argv) {

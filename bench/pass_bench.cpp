@@ -16,8 +16,8 @@
 #include "bench/one_pass.h"
 #include "bench/x_requests.h"
 #include "platform/pixel_block.h"
-#include "platform/qt/x11_pixels.h"
-#include "platform/qt/x11_screen.h"
+#include "platform/x11/pixels.h"
+#include "platform/x11/screen.h"
 
 namespace {
 

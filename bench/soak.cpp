@@ -13,7 +13,7 @@
 
 #include "bench/one_pass.h"
 #include "bench/x_requests.h"
-#include "platform/qt/x11_screen.h"
+#include "platform/x11/screen.h"
 
 namespace {
 

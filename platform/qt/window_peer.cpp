@@ -1,4 +1,4 @@
-#include "platform/qt/qt_window_peer.h"
+#include "platform/qt/window_peer.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "platform/qt/qt_colours.h"
-#include "platform/qt/qt_controls.h"
-#include "platform/qt/qt_key_preview.h"
+#include "platform/qt/colours.h"
+#include "platform/qt/controls.h"
+#include "platform/qt/key_preview.h"
 #include "platform/twips.h"
 
 namespace hueclip::qt {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/qt/monitor_layout.h"
+#include "platform/portal/monitor_layout.h"
 #include "platform/services.h"
 
 namespace hueclip::qt {

@@ -1,4 +1,4 @@
-#include "platform/qt/restore_token.h"
+#include "platform/portal/restore_token.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

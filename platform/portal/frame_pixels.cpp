@@ -1,4 +1,4 @@
-#include "platform/qt/frame_pixels.h"
+#include "platform/portal/frame_pixels.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/qt/frame_pixels.h"
+#include "platform/portal/frame_pixels.h"
 
 namespace hueclip::qt {
 

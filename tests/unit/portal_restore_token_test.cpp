@@ -7,7 +7,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/qt/restore_token.h"
+#include "platform/portal/restore_token.h"
 
 namespace hueclip::qt {
 namespace {

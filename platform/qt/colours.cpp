@@ -1,4 +1,4 @@
-#include "platform/qt/qt_colours.h"
+#include "platform/qt/colours.h"
 
 namespace hueclip::qt {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/pipewire_stream.h"
+#include "platform/portal/pipewire_stream.h"
 
 #include <spa/buffer/meta.h>
 #include <spa/param/video/format-utils.h>

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/monitor_layout.h"
-#include "platform/qt/pointer_tracker.h"
+#include "platform/portal/monitor_layout.h"
+#include "platform/portal/pointer_tracker.h"
 
 namespace hueclip::qt {
 namespace {

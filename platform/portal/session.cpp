@@ -1,4 +1,4 @@
-#include "platform/qt/portal_session.h"
+#include "platform/portal/session.h"
 
 #include <fcntl.h>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/monitor_layout.h"
+#include "platform/portal/monitor_layout.h"
 
 #include <algorithm>
 #include <cmath>

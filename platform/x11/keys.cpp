@@ -1,4 +1,4 @@
-#include "platform/qt/x11_keys.h"
+#include "platform/x11/keys.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_platform.h"
+#include "platform/qt/platform.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,12 +13,12 @@
 
 #include <X11/Xlib.h>
 
-#include "platform/qt/portal_screen.h"
-#include "platform/qt/qt_clipboard.h"
-#include "platform/qt/qt_shell.h"
-#include "platform/qt/qt_toolkit.h"
-#include "platform/qt/x11_display.h"
-#include "platform/qt/x11_screen.h"
+#include "platform/portal/screen.h"
+#include "platform/qt/clipboard.h"
+#include "platform/qt/shell.h"
+#include "platform/qt/toolkit.h"
+#include "platform/x11/display.h"
+#include "platform/x11/screen.h"
 #include "resources/hueclip.xpm"
 
 namespace hueclip::qt {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/monitor_layout.h"
-#include "platform/qt/pointer_tracker.h"
-#include "platform/qt/portal_session.h"
+#include "platform/portal/monitor_layout.h"
+#include "platform/portal/pointer_tracker.h"
+#include "platform/portal/session.h"
 #include "platform/services.h"
 
 namespace hueclip::qt {
@@ -19,7 +19,7 @@ class PipeWireConnection;
 class MonitorStream;
 
 // The cursor and the screen pixels on a Wayland desktop, through the screen-cast portal and
-// PipeWire. See portal_screen.cpp for what it does and does not support.
+// PipeWire. See screen.cpp for what it does and does not support.
 class PortalScreen final : public Screen {
  public:
   using Failure = PortalSession::Failure;

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_toolkit.h"
+#include "platform/qt/toolkit.h"
 
 #include <cmath>
 
@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "platform/qt/qt_window_peer.h"
+#include "platform/qt/window_peer.h"
 #include "resources/product.h"
 
 namespace hueclip::qt {

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_shell.h"
+#include "platform/qt/shell.h"
 
 #include <QProcess>
 #include <QString>

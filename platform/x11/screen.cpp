@@ -1,4 +1,4 @@
-#include "platform/qt/x11_screen.h"
+#include "platform/x11/screen.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/pixel_block.h"
-#include "platform/qt/x11_pixels.h"
+#include "platform/x11/pixels.h"
 
 namespace hueclip::qt {
 namespace {

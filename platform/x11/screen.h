@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/qt/x11_display.h"
+#include "platform/x11/display.h"
 #include "platform/services.h"
 
 namespace hueclip::qt {

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "platform/qt/qt_colours.h"
-#include "platform/qt/x11_pixels.h"
+#include "platform/qt/colours.h"
+#include "platform/x11/pixels.h"
 
 namespace hueclip::qt {
 namespace {

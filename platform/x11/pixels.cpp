@@ -1,4 +1,4 @@
-#include "platform/qt/x11_pixels.h"
+#include "platform/x11/pixels.h"
 
 #include <algorithm>
 #include <bit>

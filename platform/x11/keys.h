@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/qt/x11_display.h"
+#include "platform/x11/display.h"
 
 namespace hueclip::qt {
 

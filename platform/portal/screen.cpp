@@ -26,13 +26,13 @@
 // everywhere (1, 2 or fractional) the monitors tile edge to edge and Pos counts device pixels from
 // the layout's top-left; a monitor with a smaller scale than another leaves black gaps to its right
 // and below rather than overlap its neighbours.
-#include "platform/qt/portal_screen.h"
+#include "platform/portal/screen.h"
 
 #include <cstdlib>
 
-#include "platform/qt/pipewire_connection.h"
-#include "platform/qt/pipewire_stream.h"
-#include "platform/qt/restore_token.h"
+#include "platform/portal/pipewire_connection.h"
+#include "platform/portal/pipewire_stream.h"
+#include "platform/portal/restore_token.h"
 
 namespace hueclip::qt {
 namespace {

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/qt/frame_pixels.h"
+#include "platform/portal/frame_pixels.h"
 
 namespace hueclip::qt {
 namespace {

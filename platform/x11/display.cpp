@@ -1,4 +1,4 @@
-#include "platform/qt/x11_display.h"
+#include "platform/x11/display.h"
 
 #include <X11/Xlib.h>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/pipewire_connection.h"
+#include "platform/portal/pipewire_connection.h"
 
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/pointer_tracker.h"
+#include "platform/portal/pointer_tracker.h"
 
 namespace hueclip::qt {
 

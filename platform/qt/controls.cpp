@@ -1,4 +1,4 @@
-#include "platform/qt/qt_controls.h"
+#include "platform/qt/controls.h"
 
 #include <QCloseEvent>
 #include <QMouseEvent>
@@ -7,7 +7,7 @@
 
 #include <xcb/xproto.h>
 
-#include "platform/qt/qt_colours.h"
+#include "platform/qt/colours.h"
 #include "resources/hand.xpm"
 
 namespace hueclip::qt {

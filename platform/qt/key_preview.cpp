@@ -1,4 +1,4 @@
-#include "platform/qt/qt_key_preview.h"
+#include "platform/qt/key_preview.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -6,7 +6,7 @@
 #include <QWindow>
 
 #include "platform/qt/key_map.h"
-#include "platform/qt/x11_keys.h"
+#include "platform/x11/keys.h"
 
 namespace hueclip::qt {
 namespace {

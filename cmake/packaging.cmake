@@ -106,8 +106,10 @@ It reads the screen through X11, and on GNOME and KDE Wayland desktops through
 the desktop's screen sharing (xdg-desktop-portal and PipeWire).")
   # Wayland desktops share the screen through the portal; without it Hueclip still runs, but
   # reads only X11 windows there.
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-      "xdg-desktop-portal, xdg-desktop-portal-gnome | xdg-desktop-portal-kde, pipewire")
+  if(HUECLIP_PORTAL)
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+        "xdg-desktop-portal, xdg-desktop-portal-gnome | xdg-desktop-portal-kde, pipewire")
+  endif()
 endif()
 
 include(CPack)

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 
 constexpr std::size_t kBytesPerPixel = 4;
 
@@ -50,4 +50,4 @@ FrameView CopyFrame(const FrameView& frame, std::vector<std::uint8_t>& storage) 
   return copy;
 }
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 
 // The byte order of a 4-byte frame pixel in memory. The fourth byte, padding or alpha, is not
 // read: a monitor's picture is opaque.
@@ -34,4 +34,4 @@ FrameView MakeFrameView(const void* base, std::size_t capacity, std::size_t offs
 // Copies the pixels of `frame` into `storage`, rows packed, and returns the view of the copy.
 FrameView CopyFrame(const FrameView& frame, std::vector<std::uint8_t>& storage);
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 
 std::vector<PixelRect> PlaceMonitors(const std::vector<MonitorGeometry>& monitors) {
   double scale = 0;
@@ -27,4 +27,4 @@ int MonitorAt(const std::vector<PixelRect>& rects, std::int64_t x, std::int64_t 
   return -1;
 }
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

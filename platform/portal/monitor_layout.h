@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 
 // What is known of one monitor's stream: its place and size in the desktop's layout, as the
 // screen-cast portal tells them, and the size of its frames in pixels, once negotiated.
@@ -33,4 +33,4 @@ std::vector<PixelRect> PlaceMonitors(const std::vector<MonitorGeometry>& monitor
 // The index of the monitor whose frame holds the screen pixel (x, y), or -1 when none does.
 int MonitorAt(const std::vector<PixelRect>& rects, std::int64_t x, std::int64_t y);
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

@@ -6,7 +6,7 @@
 
 #include <QSocketNotifier>
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 
 PipeWireConnection::PipeWireConnection(int fd, std::function<void()> onLost,
                                        std::function<void(std::uint32_t)> onNodeGone)
@@ -66,4 +66,4 @@ void PipeWireConnection::OnCoreError(void* self, std::uint32_t id, int, int res,
   if (id == PW_ID_CORE && res == -EPIPE) static_cast<PipeWireConnection*>(self)->onLost_();
 }
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

@@ -8,7 +8,7 @@
 
 class QSocketNotifier;
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 
 // A connection to the PipeWire remote that the screen-cast portal opened for us. Its loop runs
 // on Qt's event loop: whenever the loop's descriptor has something, it is iterated once without
@@ -45,4 +45,4 @@ class PipeWireConnection {
   std::unique_ptr<QSocketNotifier> notifier_;
 };
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

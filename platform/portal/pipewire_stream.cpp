@@ -4,7 +4,7 @@
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 namespace {
 
 constexpr int kMaxFramesPerSecond = 10;
@@ -227,4 +227,4 @@ void MonitorStream::ReadCursor(const spa_buffer* buffer) {
     onPointer_(false, 0, 0);
 }
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

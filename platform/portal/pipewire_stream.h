@@ -8,7 +8,7 @@
 
 #include "platform/portal/frame_pixels.h"
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 
 // The stream of one monitor from the compositor, consumed on the user-interface thread: at
 // most ten frames a second, in CPU memory, with the pointer's position as cursor metadata.
@@ -67,4 +67,4 @@ class MonitorStream {
   FrameView frame_;  // in the held buffer, or in copy_
 };
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

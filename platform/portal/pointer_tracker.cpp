@@ -1,6 +1,6 @@
 #include "platform/portal/pointer_tracker.h"
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 
 void PointerTracker::Update(int monitor, bool onMonitor, std::int32_t x, std::int32_t y) {
   if (onMonitor) {
@@ -19,4 +19,4 @@ Point PointerTracker::At(const std::vector<PixelRect>& rects) const {
   return {static_cast<std::int32_t>(r.left + x_), static_cast<std::int32_t>(r.top + y_)};
 }
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

@@ -6,7 +6,7 @@
 #include "platform/portal/monitor_layout.h"
 #include "platform/services.h"
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 
 // Where the pointer is, from the cursor data that the monitors' streams send with their
 // buffers, taken in the order they come.
@@ -29,4 +29,4 @@ class PointerTracker {
   std::int32_t x_ = 0, y_ = 0;
 };
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

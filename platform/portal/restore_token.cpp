@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 namespace {
 
 constexpr std::string_view kFileName = "hueclip/screen-cast-token";
@@ -83,4 +83,4 @@ bool SaveRestoreToken(const std::string& path, std::string_view token) {
   return false;
 }
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 
 // The screen-cast portal's restore token is the one thing Hueclip keeps between runs: with it,
 // the next start is granted the screen without asking the user again. It lives in
@@ -22,4 +22,4 @@ std::string LoadRestoreToken(const std::string& path);
 // 0600 whatever the umask or an earlier file's mode. False when it could not be written.
 bool SaveRestoreToken(const std::string& path, std::string_view token);
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

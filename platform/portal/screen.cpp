@@ -34,7 +34,7 @@
 #include "platform/portal/pipewire_stream.h"
 #include "platform/portal/restore_token.h"
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 namespace {
 
 // A picker passes ten times a second; this long without a pass means it is frozen.
@@ -162,4 +162,4 @@ std::unique_ptr<ScreenContext> PortalScreen::GetWindowDC() {
   return std::make_unique<Context>(std::move(rects), std::move(frames));
 }
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

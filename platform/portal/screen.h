@@ -13,7 +13,7 @@
 #include "platform/portal/session.h"
 #include "platform/services.h"
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 
 class PipeWireConnection;
 class MonitorStream;
@@ -66,4 +66,4 @@ class PortalScreen final : public Screen {
   QTimer idle_;
 };
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

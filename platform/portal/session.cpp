@@ -10,7 +10,7 @@
 #include <QDBusPendingReply>
 #include <QDBusUnixFileDescriptor>
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
@@ -203,4 +203,4 @@ void PortalSession::StopListening() {
   requestPath_.clear();
 }
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QVariantMap>
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 
 // One monitor as the portal hands it out: its PipeWire node and its place in the desktop's
 // layout (size 0 when the portal does not say).
@@ -45,10 +45,10 @@ class PortalSession : public QObject {
   // The monitors are shared: the PipeWire remote's socket (now the receiver's to close) and
   // one stream a monitor. `restoreToken` grants the next session without asking; empty when
   // the portal gave none.
-  void Started(int pipewireFd, const QList<hueclip::qt::PortalStream>& streams,
+  void Started(int pipewireFd, const QList<hueclip::portal::PortalStream>& streams,
                const QString& restoreToken);
   // Emitted once, at the first failure; nothing more happens afterwards.
-  void Failed(hueclip::qt::PortalSession::Failure failure);
+  void Failed(hueclip::portal::PortalSession::Failure failure);
 
  private slots:
   void OnResponse(uint response, const QVariantMap& results);
@@ -75,4 +75,4 @@ class PortalSession : public QObject {
   int tokenCounter_ = 0;
 };
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

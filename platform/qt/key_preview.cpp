@@ -24,7 +24,7 @@ std::int16_t VirtualKey(const QKeyEvent& event) {
   const unsigned keycode = event.nativeScanCode();
   if (vk == 0 && display != nullptr && keycode != 0) {
     const int group = static_cast<int>((event.nativeModifiers() >> 13) & 3);
-    for (std::uint32_t keysym : KeysymsOf(display, keycode, group))
+    for (std::uint32_t keysym : x11::KeysymsOf(display, keycode, group))
       if (vk == 0) vk = VirtualKeyFromKeysym(keysym);
   }
   if (vk == 0) vk = VirtualKeyFromQtKey(event.key());

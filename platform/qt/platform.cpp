@@ -13,16 +13,20 @@
 
 #include <X11/Xlib.h>
 
-#include "platform/portal/screen.h"
 #include "platform/qt/clipboard.h"
 #include "platform/qt/shell.h"
 #include "platform/qt/toolkit.h"
 #include "platform/x11/display.h"
 #include "platform/x11/screen.h"
 #include "resources/hueclip.xpm"
+#if HUECLIP_PORTAL
+#include "platform/portal/screen.h"
+#endif
 
 namespace hueclip::qt {
 namespace {
+
+using x11::X11Screen;
 
 // The value of the Qt command-line option `name` ("-display", "-platform"; Qt takes them with
 // two dashes too), or null.
@@ -41,7 +45,8 @@ char** OptionValue(int argc, char** argv, const char* name) {
 // be met: Qt aborts when it has no platform to run on.
 bool PrepareQt(int argc, char** argv) {
   char** displayOption = OptionValue(argc, argv, "-display");
-  const XDisplayFacts x = ProbeXDisplay(displayOption != nullptr ? *displayOption : nullptr);
+  const x11::XDisplayFacts x =
+      x11::ProbeXDisplay(displayOption != nullptr ? *displayOption : nullptr);
 
   char** platformOption = OptionValue(argc, argv, "-platform");
   const QByteArray chosen =
@@ -98,6 +103,9 @@ std::unique_ptr<Screen> MakeX11Screen(X11Screen::Reads reads) {
   return std::make_unique<X11Screen>(qtDisplay, false, reads);
 }
 
+#if HUECLIP_PORTAL
+using portal::PortalScreen;
+
 std::string_view CannotSeeTheScreen(PortalScreen::Failure failure) {
   switch (failure) {
     case PortalScreen::Failure::kRefused:
@@ -114,14 +122,17 @@ std::string_view CannotSeeTheScreen(PortalScreen::Failure failure) {
          "Check that xdg-desktop-portal and the desktop's portal backend (GNOME or KDE) are "
          "installed, then start Hueclip again.";
 }
+#endif
 
 }  // namespace
 
 // Where the cursor and the screen pixels come from, chosen once at start: the X server on an
 // X11 desktop; on a Wayland desktop the screen-cast portal, when it can give the pointer's
-// position (GNOME, KDE); otherwise, as on wlroots desktops, what XWayland can read.
+// position (GNOME, KDE); otherwise, as on wlroots desktops or in a build without the portal,
+// what XWayland can read.
 std::unique_ptr<Screen> QtPlatform::MakeScreen() {
   if (!WaylandSession()) return MakeX11Screen(X11Screen::Reads::kRootWindow);
+#if HUECLIP_PORTAL
   if (PortalScreen::Available()) {
     return std::make_unique<PortalScreen>(
         [this](PortalScreen::Failure failure) { toolkit_->Warn(CannotSeeTheScreen(failure)); });
@@ -130,6 +141,11 @@ std::unique_ptr<Screen> QtPlatform::MakeScreen() {
       "hueclip: no screen-cast portal here gives the pointer's position; only X11 windows "
       "can be read\n",
       stderr);
+#else
+  std::fputs(
+      "hueclip: this build reads the screen only through X11; only X11 windows can be read\n",
+      stderr);
+#endif
   return MakeX11Screen(X11Screen::Reads::kWindowUnderBlock);
 }
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace hueclip::qt {
+namespace hueclip::x11 {
 
 XDisplayFacts ProbeXDisplay(const char* name) {
   XDisplayFacts facts;
@@ -26,4 +26,4 @@ XDisplayFacts ProbeXDisplay(const char* name) {
   return facts;
 }
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::x11

@@ -3,7 +3,7 @@
 // Xlib's display type, declared as Xlib does, so that Qt code need not include Xlib's macros.
 typedef struct _XDisplay Display;
 
-namespace hueclip::qt {
+namespace hueclip::x11 {
 
 // What the program needs to know of an X server (X11 or XWayland) before Qt starts on it.
 struct XDisplayFacts {
@@ -17,4 +17,4 @@ struct XDisplayFacts {
 // The facts of the X server named `name` (DISPLAY when null); not reachable when none answers.
 XDisplayFacts ProbeXDisplay(const char* name);
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::x11

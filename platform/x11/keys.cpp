@@ -3,7 +3,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 
-namespace hueclip::qt {
+namespace hueclip::x11 {
 
 std::vector<std::uint32_t> KeysymsOf(Display* display, unsigned keycode, int first) {
   std::vector<std::uint32_t> keysyms;
@@ -29,4 +29,4 @@ std::vector<std::uint32_t> KeysymsOf(Display* display, unsigned keycode, int fir
   return keysyms;
 }
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::x11

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <bit>
 
-namespace hueclip::qt {
+namespace hueclip::x11 {
 namespace {
 
 // The channel under `mask`, scaled from however many bits it has to 0..255.
@@ -37,4 +37,4 @@ BlockClip ClipBlock(std::int32_t left, std::int32_t top, int size, int screenWid
           static_cast<int>(y1 - y0), static_cast<int>(x0 - left), static_cast<int>(y0 - top)};
 }
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::x11

@@ -4,7 +4,7 @@
 
 #include "platform/colour.h"
 
-namespace hueclip::qt {
+namespace hueclip::x11 {
 
 // Where the red, green and blue bits of a pixel value lie, as the X visual describes them.
 struct ChannelMasks {
@@ -28,4 +28,4 @@ struct BlockClip {
 BlockClip ClipBlock(std::int32_t left, std::int32_t top, int size, int screenWidth,
                     int screenHeight);
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::x11

@@ -10,7 +10,7 @@
 #include "platform/pixel_block.h"
 #include "platform/x11/pixels.h"
 
-namespace hueclip::qt {
+namespace hueclip::x11 {
 namespace {
 
 constexpr int kSize = PixelBlockContext::kSize;
@@ -182,4 +182,4 @@ std::unique_ptr<ScreenContext> X11Screen::GetWindowDC() {
   return std::make_unique<X11ScreenContext>(*this);
 }
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::x11

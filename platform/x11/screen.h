@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "platform/x11/display.h"
 #include "platform/services.h"
+#include "platform/x11/display.h"
 
-namespace hueclip::qt {
+namespace hueclip::x11 {
 
 // The cursor and the screen pixels of an X server, read through Xlib from the X screen that the
 // pointer is on. A sampling pass costs two requests: the pointer query and one image of the
@@ -46,4 +46,4 @@ class X11Screen final : public Screen {
   int rootWidth_ = 0, rootHeight_ = 0;
 };
 
-}  // namespace hueclip::qt
+}  // namespace hueclip::x11

@@ -7,7 +7,7 @@
 
 #include "platform/portal/frame_pixels.h"
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 namespace {
 
 // A 3 x 2 frame, rows 16 bytes apart (4 bytes of padding each), its pixels numbered so that
@@ -104,4 +104,4 @@ TEST(QtFramePixels, ACopyHoldsTheSamePixelsWithoutThePadding) {
 }
 
 }  // namespace
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

@@ -6,7 +6,7 @@
 #include "platform/portal/monitor_layout.h"
 #include "platform/portal/pointer_tracker.h"
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 namespace {
 
 // Which monitor, and which of its pixels, shows the screen pixel (x, y): "-1" off every one.
@@ -119,4 +119,4 @@ TEST(QtPointerTracker, APauseForgetsThePointerUntilNewData) {
 }
 
 }  // namespace
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

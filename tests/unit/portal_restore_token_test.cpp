@@ -9,7 +9,7 @@
 
 #include "platform/portal/restore_token.h"
 
-namespace hueclip::qt {
+namespace hueclip::portal {
 namespace {
 
 TEST(QtRestoreToken, LivesInTheUsersStateDirectory) {
@@ -84,4 +84,4 @@ TEST_F(QtRestoreTokenFile, FilesThatHoldNoTokenAreIgnored) {
 }
 
 }  // namespace
-}  // namespace hueclip::qt
+}  // namespace hueclip::portal

@@ -6,12 +6,18 @@
 #include "platform/qt/colours.h"
 #include "platform/x11/pixels.h"
 
-namespace hueclip::qt {
+namespace hueclip {
 namespace {
+
+using x11::BlockClip;
+using x11::ChannelMasks;
+using x11::ClipBlock;
+using x11::ColourFromPixel;
+using x11::ColourFromRgb16;
 
 // 24-bit true colour, and blocks clipped at the screen's corners, are checked end to end by the
 // acceptance suite; the other visuals and the ends of the coordinate range are not.
-TEST(QtX11Pixels, PixelsBecomeRedInTheLowByteWhateverTheVisual) {
+TEST(X11Pixels, PixelsBecomeRedInTheLowByteWhateverTheVisual) {
   const ChannelMasks rgb888{0xFF0000, 0x00FF00, 0x0000FF};
   const ChannelMasks bgr888{0x0000FF, 0x00FF00, 0xFF0000};
   const ChannelMasks rgb565{0xF800, 0x07E0, 0x001F};
@@ -30,7 +36,7 @@ TEST(QtX11Pixels, PixelsBecomeRedInTheLowByteWhateverTheVisual) {
   EXPECT_EQ(ColourFromRgb16(0x12FF, 0x3400, 0x56AB), 0x563412);  // colour-map entries
 }
 
-TEST(QtX11Pixels, BlocksAreClippedToTheScreen) {
+TEST(X11Pixels, BlocksAreClippedToTheScreen) {
   constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
   constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
   const BlockClip got = ClipBlock(-4, 0, 5, 1024, 768);
@@ -47,10 +53,10 @@ TEST(QtX11Pixels, BlocksAreClippedToTheScreen) {
 TEST(QtColours, SystemColoursFollowThePaletteOfTheMoment) {
   QPalette p;
   p.setColor(QPalette::Base, QColor(200, 100, 50));
-  EXPECT_EQ(Resolve(kSysWindowBackground, p), QColor(200, 100, 50));
+  EXPECT_EQ(qt::Resolve(kSysWindowBackground, p), QColor(200, 100, 50));
   p.setColor(QPalette::Base, QColor(1, 2, 3));
-  EXPECT_EQ(Resolve(kSysWindowBackground, p), QColor(1, 2, 3));
+  EXPECT_EQ(qt::Resolve(kSysWindowBackground, p), QColor(1, 2, 3));
 }
 
 }  // namespace
-}  // namespace hueclip::qt
+}  // namespace hueclip

@@ -243,11 +243,14 @@ Image XDriver::Read(Drawable d, const Rect& r) {
   return img;
 }
 
-int XDriver::ColourOfPixel(unsigned long pixel) {
+unsigned long XDriver::AllocColour(int* rgb) {
   XColor c{};
-  c.pixel = pixel;
-  XQueryColors(dpy_, DefaultColormap(dpy_, 0), &c, 1);
-  return (c.red >> 8) << 16 | (c.green >> 8) << 8 | c.blue >> 8;
+  c.red = static_cast<unsigned short>((*rgb >> 16) * 257);
+  c.green = static_cast<unsigned short>((*rgb >> 8 & 255) * 257);
+  c.blue = static_cast<unsigned short>((*rgb & 255) * 257);
+  XAllocColor(dpy_, DefaultColormap(dpy_, 0), &c);
+  *rgb = (c.red >> 8) << 16 | (c.green >> 8) << 8 | c.blue >> 8;
+  return c.pixel;
 }
 
 Window XDriver::CreatePicture(const Rect& r, const std::function<int(int, int)>& colour,
@@ -312,7 +315,7 @@ void XDriver::Drag(int x0, int y0, int x1, int y1) {
   Button(false);
 }
 
-void XDriver::Key(unsigned long keysym, const std::vector<unsigned long>& modifiers) {
+void XDriver::Key(unsigned long keysym, const Keys& modifiers) {
   auto send = [&](unsigned long sym, bool down) {
     XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, sym), down, CurrentTime);
     XSync(dpy_, False);

@@ -36,7 +36,19 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
 // Ends the process group led by pid: SIGTERM, then SIGKILL after a grace period; reaps pid.
 void KillGroup(pid_t pid);
 
-class XDriver {
+using Keys = std::vector<unsigned long>;
+
+// The pointer and the keyboard, through XTest or through mutter's RemoteDesktop.
+class Input {
+ public:
+  virtual ~Input() = default;
+  virtual void MovePointer(int x, int y) = 0;
+  virtual void Click(int x, int y) = 0;
+  // Presses and releases the key of keysym while the modifier keys are held.
+  virtual void Key(unsigned long keysym, const Keys& modifiers = {}) = 0;
+};
+
+class XDriver : public Input {
  public:
   ~XDriver() { Stop(); }
   // Starts Xvfb with the screens of `screens` (its -screen options and the like) on a display
@@ -66,8 +78,9 @@ class XDriver {
   // Client area in root coordinates.
   Rect ClientRect(Window w);
   Image Grab(const Rect& r);
-  // The colour (0xRRGGBB) that the default colour map of the default screen gives a pixel value.
-  int ColourOfPixel(unsigned long pixel);
+  // A pixel value for the colour *rgb (0xRRGGBB) from the default colour map of the default
+  // screen; *rgb becomes the colour the map holds for it.
+  unsigned long AllocColour(int* rgb);
   // The pixels of w's own client area: the one read that a rootless Xwayland serves, where a
   // read of the root window fails.
   Image GrabWindow(Window w);
@@ -83,12 +96,12 @@ class XDriver {
   void Activate(Window w);
   void Close(Window w);
 
-  void MovePointer(int x, int y, int screen = 0);
-  void Click(int x, int y);
+  void MovePointer(int x, int y) override { MovePointer(x, y, 0); }
+  void MovePointer(int x, int y, int screen);
+  void Click(int x, int y) override;
   // A left press at one point and its release at another.
   void Drag(int x0, int y0, int x1, int y1);
-  // Presses and releases the key of keysym while the modifier keys are held.
-  void Key(unsigned long keysym, const std::vector<unsigned long>& modifiers = {});
+  void Key(unsigned long keysym, const Keys& modifiers = {}) override;
 
   // The CLIPBOARD text (as UTF8_STRING, else STRING), if any client offers one.
   std::optional<std::string> Clipboard();

@@ -1,5 +1,6 @@
 #include "desktop.h"
 
+#include <gio/gio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -48,6 +49,64 @@ bool Desktop::Start(std::string* error) {
       5s);
   if (!ok) return *error = "the monitor does not show the pattern" + diff, false;
   return true;
+}
+
+namespace {
+
+GVariant* Call(GDBusConnection* bus, const char* dest, const char* path, const char* interface,
+               const char* method, GVariant* args, const char* reply) {
+  return g_dbus_connection_call_sync(bus, dest, path, interface, method, args,
+                                     G_VARIANT_TYPE(reply), G_DBUS_CALL_FLAGS_NONE, 2000, nullptr,
+                                     nullptr);
+}
+
+void AddNames(GDBusConnection* bus, const char* dest, const char* path, int depth,
+              std::string* out) {
+  if (GVariant* name = Call(bus, dest, path, "org.freedesktop.DBus.Properties", "Get",
+                            g_variant_new("(ss)", "org.a11y.atspi.Accessible", "Name"), "(v)")) {
+    GVariant* v = nullptr;
+    g_variant_get(name, "(v)", &v);
+    if (g_variant_is_of_type(v, G_VARIANT_TYPE_STRING))
+      *out += std::string(g_variant_get_string(v, nullptr)) + "\n";
+    g_variant_unref(v);
+    g_variant_unref(name);
+  }
+  GVariant* kids = depth < 12 ? Call(bus, dest, path, "org.a11y.atspi.Accessible", "GetChildren",
+                                     nullptr, "(a(so))")
+                              : nullptr;
+  if (!kids) return;
+  GVariantIter* it = nullptr;
+  const char *kid_dest, *kid_path;
+  g_variant_get(kids, "(a(so))", &it);
+  while (g_variant_iter_next(it, "(&s&o)", &kid_dest, &kid_path))
+    AddNames(bus, kid_dest, kid_path, depth + 1, out);
+  g_variant_iter_free(it);
+  g_variant_unref(kids);
+}
+
+}  // namespace
+
+std::string AccessibleTexts() {
+  std::string texts;
+  GDBusConnection* session = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+  GVariant* address = session ? Call(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus",
+                                     "GetAddress", nullptr, "(s)")
+                              : nullptr;
+  if (address) {
+    const char* a = nullptr;
+    g_variant_get(address, "(&s)", &a);
+    if (GDBusConnection* bus = g_dbus_connection_new_for_address_sync(
+            a,
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, nullptr)) {
+      AddNames(bus, "org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root", 0, &texts);
+      g_object_unref(bus);
+    }
+    g_variant_unref(address);
+  }
+  if (session) g_object_unref(session);
+  return texts;
 }
 
 namespace {

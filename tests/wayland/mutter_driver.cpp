@@ -239,13 +239,13 @@ void MutterDriver::Click(int x, int y) {
   }
 }
 
-void MutterDriver::Key(unsigned keysym, const std::vector<unsigned>& modifiers) {
-  auto send = [&](unsigned sym, gboolean down) {
+void MutterDriver::Key(unsigned long keysym, const Keys& modifiers) {
+  auto send = [&](unsigned long sym, gboolean down) {
     g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyKeyboardKeysym",
-                         g_variant_new("(ub)", sym, down)));
+                         g_variant_new("(ub)", static_cast<guint32>(sym), down)));
     std::this_thread::sleep_for(10ms);
   };
-  for (unsigned m : modifiers) send(m, TRUE);
+  for (unsigned long m : modifiers) send(m, TRUE);
   send(keysym, TRUE);
   send(keysym, FALSE);
   for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) send(*m, FALSE);

@@ -9,11 +9,11 @@
 #include <memory>
 #include <string>
 
-#include "x_driver.h"  // Image, Rect
+#include "x_driver.h"  // Image, Input, Rect
 
 namespace acceptance {
 
-class MutterDriver {
+class MutterDriver : public Input {
  public:
   MutterDriver();
   ~MutterDriver();
@@ -21,10 +21,9 @@ class MutterDriver {
   // with a screen-cast stream of the primary monitor, and waits for its first frame.
   bool Start(std::string* error);
 
-  void MovePointer(int x, int y);
-  void Click(int x, int y);
-  // Presses and releases the key of keysym while the modifier keys are held.
-  void Key(unsigned keysym, const std::vector<unsigned>& modifiers = {});
+  void MovePointer(int x, int y) override;
+  void Click(int x, int y) override;
+  void Key(unsigned long keysym, const Keys& modifiers = {}) override;
 
   // The newest frame of the monitor (without the pointer), 0xRRGGBB per pixel.
   Image Screen();

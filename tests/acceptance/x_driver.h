@@ -1,6 +1,6 @@
 // A small X11 driver for the acceptance suite: a private Xvfb with openbox on it, windows found
 // by title, screenshots of screen regions, pointer and keys through XTest, and the CLIPBOARD
-// selection read as a requestor.
+// selection read with xclip.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -35,6 +35,8 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
             int keep_fd = -1);
 // Ends the process group led by pid: SIGTERM, then SIGKILL after a grace period; reaps pid.
 void KillGroup(pid_t pid);
+// What the shell command writes on its standard output, or "(empty)" when it fails.
+std::string Output(const std::string& command);
 
 using Keys = std::vector<unsigned long>;
 
@@ -60,7 +62,7 @@ class XDriver : public Input {
   void Stop();
   const std::string& display_name() const { return display_name_; }
 
-  // Calls cond every 50 ms, serving X events meanwhile, until it holds or timeout passes.
+  // Calls cond every 50 ms until it holds or timeout passes.
   bool Poll(const std::function<bool()>& cond, Millis timeout);
   void Sleep(Millis d) {
     Poll([] { return false; }, d);
@@ -103,20 +105,18 @@ class XDriver : public Input {
   void Drag(int x0, int y0, int x1, int y1);
   void Key(unsigned long keysym, const Keys& modifiers = {}) override;
 
-  // The CLIPBOARD text (as UTF8_STRING, else STRING), if any client offers one.
-  std::optional<std::string> Clipboard();
+  // The CLIPBOARD text, or "(empty)".
+  std::string Clipboard();
 
  private:
   Window Parent(Window w);
   Image Read(Drawable d, const Rect& r);
   void Button(bool down);
-  // An 8-bit property's bytes (deleted after reading when remove is set).
-  std::optional<std::string> Property(Window w, const char* name, bool remove);
-  std::optional<std::string> Convert(Atom target);
-  void ServeEvents();
+  // An 8-bit property's bytes.
+  std::optional<std::string> Property(Window w, const char* name);
 
   Display* dpy_ = nullptr;
-  Window root_ = 0, own_ = 0;
+  Window root_ = 0;
   std::string display_name_;
   pid_t xvfb_ = -1, wm_ = -1;
 };

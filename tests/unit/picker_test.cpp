@@ -27,7 +27,7 @@ class PickerTest : public ::testing::Test {
 TEST_F(PickerTest, LoadSamplesNothingAndCCopiesTheCaptionsOfCreation) {
   EXPECT_EQ(Sel(), 12);
   EXPECT_FALSE(main.picker().Frozen);
-  EXPECT_EQ(p.screen.Calls(), 0);
+  EXPECT_EQ(p.screen.cursorReads + p.screen.contextsTaken, 0);
   for (int i = 0; i < 25; ++i) EXPECT_EQ(Fill(i), kSysWindowBackground);
   EXPECT_EQ(Border(0), kSysWindowText);
   Key(kKeyC);

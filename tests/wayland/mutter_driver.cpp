@@ -261,13 +261,6 @@ void MutterDriver::SaveScreen(const std::string& path) {
     out.put(static_cast<char>(c >> 16)).put(static_cast<char>(c >> 8)).put(static_cast<char>(c));
 }
 
-std::string WaylandClipboard() {
-  std::string text;
-  FILE* p = popen("timeout 3 wl-paste --no-newline 2>/dev/null", "r");
-  if (!p) return "(no wl-paste)";
-  char buf[512];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
-  return pclose(p) == 0 ? text : "(empty)";
-}
+std::string WaylandClipboard() { return Output("timeout 3 wl-paste --no-newline 2>/dev/null"); }
 
 }  // namespace acceptance

@@ -119,17 +119,9 @@ class Hueclip : public ::testing::Test, public PickerDriver {
 
 TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdges) {
   EXPECT_EQ(Title(), "Hueclip");
-  CellsAt(ScreenAt,
-          {{100, 100},
-           {257, 130},
-           {0, 0},
-           {639, 0},
-           {0, 479},
-           {300, 479},
-           {639, 479},
-           {420, 60},
-           {2, 2}},
-          true);
+  const Points edges = {{100, 100}, {257, 130}, {0, 0},    {639, 0}, {0, 479},
+                        {300, 479}, {639, 479}, {420, 60}, {2, 2}};
+  CellsAt(ScreenAt, edges, true);
 }
 
 // While frozen the program pauses the stream: the cells, and what C copies, come from the block
@@ -148,13 +140,11 @@ TEST_F(Hueclip, ASecondStartAsksNoPermissionAgain) {
   ASSERT_EQ(stored.size(), 1u) << "the program stores one file, its token";
   EXPECT_EQ(fs::status(stored[0]).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
-  M().MovePointer(120, 330);
-  EXPECT_EQ(WaitForBlock(BlockAt(120, 330)), "");
+  CellsAt(ScreenAt, {{120, 330}});
 
   ASSERT_NO_FATAL_FAILURE(Launch(state));  // expects no dialog: the token is there
   EXPECT_FALSE(X().Poll(ShareDialogShown, 2s)) << "the permission dialog came again";
-  M().MovePointer(200, 140);
-  EXPECT_EQ(WaitForBlock(BlockAt(200, 140)), "");
+  CellsAt(ScreenAt, {{200, 140}});
 }
 
 // A refusal: a message box of the program's says so, and once it is closed the program carries

@@ -300,25 +300,24 @@ void XDriver::Button(bool down) {
   std::this_thread::sleep_for(30ms);
 }
 
-void XDriver::Click(int x, int y) { Drag(x, y, x, y); }
+void XDriver::KeyEvent(unsigned long keysym, bool down) {
+  XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, keysym), down, CurrentTime);
+  XSync(dpy_, False);
+  std::this_thread::sleep_for(10ms);
+}
 
-void XDriver::Drag(int x0, int y0, int x1, int y1) {
+void Input::Drag(int x0, int y0, int x1, int y1) {
   MovePointer(x0, y0);
   Button(true);
   MovePointer(x1, y1);
   Button(false);
 }
 
-void XDriver::Key(unsigned long keysym, const Keys& modifiers) {
-  auto send = [&](unsigned long sym, bool down) {
-    XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, sym), down, CurrentTime);
-    XSync(dpy_, False);
-    std::this_thread::sleep_for(10ms);
-  };
-  for (unsigned long m : modifiers) send(m, true);
-  send(keysym, true);
-  send(keysym, false);
-  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) send(*m, false);
+void Input::Key(unsigned long keysym, const Keys& modifiers) {
+  for (unsigned long m : modifiers) KeyEvent(m, true);
+  KeyEvent(keysym, true);
+  KeyEvent(keysym, false);
+  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) KeyEvent(*m, false);
 }
 
 std::string XDriver::Clipboard() {

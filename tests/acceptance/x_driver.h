@@ -45,9 +45,15 @@ class Input {
  public:
   virtual ~Input() = default;
   virtual void MovePointer(int x, int y) = 0;
-  virtual void Click(int x, int y) = 0;
+  // The left button, or the key of keysym, going down or up.
+  virtual void Button(bool down) = 0;
+  virtual void KeyEvent(unsigned long keysym, bool down) = 0;
+
+  void Click(int x, int y) { Drag(x, y, x, y); }
+  // A left press at one point and its release at another.
+  void Drag(int x0, int y0, int x1, int y1);
   // Presses and releases the key of keysym while the modifier keys are held.
-  virtual void Key(unsigned long keysym, const Keys& modifiers = {}) = 0;
+  void Key(unsigned long keysym, const Keys& modifiers = {});
 };
 
 class XDriver : public Input {
@@ -100,10 +106,8 @@ class XDriver : public Input {
 
   void MovePointer(int x, int y) override { MovePointer(x, y, 0); }
   void MovePointer(int x, int y, int screen);
-  void Click(int x, int y) override;
-  // A left press at one point and its release at another.
-  void Drag(int x0, int y0, int x1, int y1);
-  void Key(unsigned long keysym, const Keys& modifiers = {}) override;
+  void Button(bool down) override;
+  void KeyEvent(unsigned long keysym, bool down) override;
 
   // The CLIPBOARD text, or "(empty)".
   std::string Clipboard();
@@ -111,7 +115,6 @@ class XDriver : public Input {
  private:
   Window Parent(Window w);
   Image Read(Drawable d, const Rect& r);
-  void Button(bool down);
   // An 8-bit property's bytes.
   std::optional<std::string> Property(Window w, const char* name);
 

@@ -230,25 +230,16 @@ void MutterDriver::MovePointer(int x, int y) {
   std::this_thread::sleep_for(30ms);
 }
 
-void MutterDriver::Click(int x, int y) {
-  MovePointer(x, y);
-  for (gboolean down : {gboolean{TRUE}, gboolean{FALSE}}) {
-    g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyPointerButton",
-                         g_variant_new("(ib)", BTN_LEFT, down)));
-    std::this_thread::sleep_for(30ms);
-  }
+void MutterDriver::Button(bool down) {
+  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyPointerButton",
+                       g_variant_new("(ib)", BTN_LEFT, gboolean{down})));
+  std::this_thread::sleep_for(30ms);
 }
 
-void MutterDriver::Key(unsigned long keysym, const Keys& modifiers) {
-  auto send = [&](unsigned long sym, gboolean down) {
-    g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyKeyboardKeysym",
-                         g_variant_new("(ub)", static_cast<guint32>(sym), down)));
-    std::this_thread::sleep_for(10ms);
-  };
-  for (unsigned long m : modifiers) send(m, TRUE);
-  send(keysym, TRUE);
-  send(keysym, FALSE);
-  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) send(*m, FALSE);
+void MutterDriver::KeyEvent(unsigned long keysym, bool down) {
+  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyKeyboardKeysym",
+                       g_variant_new("(ub)", static_cast<guint32>(keysym), gboolean{down})));
+  std::this_thread::sleep_for(10ms);
 }
 
 Image MutterDriver::Screen() { return frames_->Newest(); }

@@ -22,8 +22,8 @@ class MutterDriver : public Input {
   bool Start(std::string* error);
 
   void MovePointer(int x, int y) override;
-  void Click(int x, int y) override;
-  void Key(unsigned long keysym, const Keys& modifiers = {}) override;
+  void Button(bool down) override;
+  void KeyEvent(unsigned long keysym, bool down) override;
 
   // The newest frame of the monitor (without the pointer), 0xRRGGBB per pixel.
   Image Screen();

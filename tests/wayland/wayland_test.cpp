@@ -67,11 +67,13 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     Launch(g_tmp / "state");
   }
 
-  // share: how the permission dialog is answered, when it comes.
-  void Launch(const fs::path& state, const std::vector<std::string>& env = {}, bool share = true) {
+  // share: how the permission dialog is answered, when it comes; ask: it comes even though
+  // something is stored.
+  void Launch(const fs::path& state, const std::vector<std::string>& env = {}, bool share = true,
+              bool ask = false) {
     KillGroup(pid_);
     state_ = state;
-    bool token_stored = fs::exists(state / "hueclip") && !fs::is_empty(state / "hueclip");
+    bool token_stored = !ask && fs::exists(state / "hueclip") && !fs::is_empty(state / "hueclip");
     fs::create_directories(state);
     std::vector<std::string> environment = env;
     environment.push_back("XDG_STATE_HOME=" + state.string());  // where the token is kept
@@ -219,6 +221,21 @@ TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   EXPECT_TRUE(X().Viewable(main_)) << "the main window is gone";
   EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";
   EXPECT_TRUE(Stored().empty()) << "a token stored though sharing was refused";
+}
+
+// A token file that holds no token of the portal's (xdg-desktop-portal refuses anything but a
+// UUID) stands in nobody's way: the dialog comes, and the token given then replaces it.
+TEST_F(Hueclip, AGarbageTokenFileIsReplacedAfterTheDialog) {
+  const fs::path state = g_tmp / "garbage";
+  fs::remove_all(state);
+  fs::create_directories(state / "hueclip");
+  std::ofstream(state / "hueclip" / "screen-cast-token") << "garbage\n";
+  ASSERT_NO_FATAL_FAILURE(Launch(state, {}, true, true));
+  M().MovePointer(150, 90);
+  EXPECT_EQ(WaitForBlock(BlockAt(150, 90)), "");
+  std::string token;
+  std::getline(std::ifstream(state / "hueclip" / "screen-cast-token"), token);
+  EXPECT_EQ(token.size(), 36u) << token;  // a UUID
 }
 
 // With no screen-cast portal that gives the pointer's position (as on wlroots desktops; here

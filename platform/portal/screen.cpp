@@ -9,12 +9,13 @@
 //    start is granted without a dialog;
 //  - pausing the streams when no pass has come for a while (a frozen picker), so the compositor
 //    does nothing for us, and resuming them on the next pass; that pass and the next one or two
-//    read nothing, until the compositor's first new frame (mutter sends one on resuming).
+//    read nothing, until the compositor's first new frame (mutter sends one on resuming);
+//  - a portal that the session bus starts slowly: it is waited for, and nothing is read meanwhile.
 // Does not support:
 //  - a pointer on a monitor that was not shared, or hidden: nothing can be read then, and the
 //    picker keeps what it showed;
-//  - portals that cannot send the pointer's position (xdg-desktop-portal-wlr): Available() is
-//    false there and another provider must be used;
+//  - portals that cannot send the pointer's position (xdg-desktop-portal-wlr): the session's
+//    first answer says so (kUnavailable) and another provider must be used;
 //  - DMA-BUF frames, 10-bit or YUV formats, and cropped frames (video crop metadata);
 //  - monitors plugged in after the start: the session's set of monitors is fixed;
 //  - asking again after a refusal, or once the sharing is stopped: the screen stays unreadable

@@ -25,22 +25,20 @@ class PortalScreen final : public Screen {
   using Failure = PortalSession::Failure;
 
   // Asks the portal for every monitor at once (the desktop shows its sharing dialog unless a
-  // stored restore token lets it skip it). `onFailure` is called once, from the event loop and
-  // never from inside GetWindowDC or GetCursorPos, when the screen turns out unreadable: the
-  // user refused, the portal failed, or the sharing was stopped later. The screen then stays
-  // unreadable. Needs the Qt application.
+  // stored restore token lets it skip it); nothing waits for the portal. `onFailure` is called
+  // once, from the event loop and never from inside GetWindowDC or GetCursorPos, when the screen
+  // turns out unreadable: no portal could be started or it cannot give the pointer's position
+  // (kUnavailable: another provider must serve), the user refused, the portal failed, or the
+  // sharing was stopped later. The screen then stays unreadable. Needs the Qt application.
   explicit PortalScreen(std::function<void(Failure)> onFailure);
   ~PortalScreen() override;
   PortalScreen(const PortalScreen&) = delete;
   PortalScreen& operator=(const PortalScreen&) = delete;
 
-  // Whether the desktop's portal can give the pointer's position, without which this screen
-  // cannot work. Waits up to about two seconds for the portal; false when there is none.
-  static bool Available() { return PortalSession::OffersCursorMetadata(); }
-
   Point GetCursorPos() override;
-  // Null until a frame and the pointer's position have come, after a refusal or failure, and on
-  // the first pass after a pause (the streams are resumed then).
+  // Null until a frame and the pointer's position have come (the portal may still be starting,
+  // or its dialog up), after a refusal or failure, and on the first pass after a pause (the
+  // streams are resumed then).
   std::unique_ptr<ScreenContext> GetWindowDC() override;
 
  private:

@@ -238,6 +238,41 @@ TEST_F(Hueclip, AGarbageTokenFileIsReplacedAfterTheDialog) {
   EXPECT_EQ(token.size(), 36u) << token;  // a UUID
 }
 
+// Ends the process that owns a name on the session bus (found through the bus, never by its
+// name among the machine's processes) and waits until the name is free.
+bool EndOwnerOf(const std::string& name) {
+  const std::string bus =
+      "dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus "
+      "org.freedesktop.DBus.";
+  const std::string kill = "kill $(" + bus + "GetConnectionUnixProcessID string:" + name +
+                           " | awk '{print $2}') 2>/dev/null";
+  const std::string freed = bus + "NameHasOwner string:" + name + " | grep -q false";
+  return std::system(kill.c_str()) == 0 &&
+         X().Poll([&] { return std::system(freed.c_str()) == 0; }, 3s);
+}
+
+// A portal that the session bus starts only on demand, and slowly, is waited for: the program
+// reads the native Wayland picture through it rather than only X11 windows.
+TEST_F(Hueclip, ASlowPortalIsWaitedFor) {
+  KillGroup(pid_);
+  const fs::path services = fs::path(std::getenv("XDG_DATA_HOME")) / "dbus-1/services";
+  const fs::path started = g_tmp / "slow-portal-started";
+  fs::create_directories(services);
+  std::ofstream(services / "org.freedesktop.portal.Desktop.service")
+      << "[D-BUS Service]\nName=org.freedesktop.portal.Desktop\nExec=/bin/sh -c 'touch "
+      << started.string() << "; sleep 3; exec /usr/libexec/xdg-desktop-portal'\n";
+  ASSERT_EQ(std::system("dbus-send --session --print-reply --dest=org.freedesktop.DBus "
+                        "/org/freedesktop/DBus org.freedesktop.DBus.ReloadConfig >/dev/null"),
+            0);
+  ASSERT_TRUE(EndOwnerOf("org.freedesktop.portal.Desktop")) << "the portal did not end";
+  const fs::path state = g_tmp / "slow-portal";
+  fs::remove_all(state);
+  ASSERT_NO_FATAL_FAILURE(Launch(state));
+  EXPECT_TRUE(fs::exists(started)) << "the bus started the portal in some other way";
+  M().MovePointer(60, 420);
+  EXPECT_EQ(WaitForBlock(BlockAt(60, 420)), "");
+}
+
 // With no screen-cast portal that gives the pointer's position (as on wlroots desktops; here
 // the program is given no session bus at all), the program says so in one line and reads what
 // XWayland can give: the X11 window under the pointer, where a read of the root window fails.

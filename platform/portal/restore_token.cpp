@@ -78,6 +78,10 @@ std::string LoadRestoreToken(const std::string& path) {
   return IsRestoreToken(token) ? token : std::string();
 }
 
+void ForgetRestoreToken(const std::string& path) {
+  if (!path.empty()) unlink(path.c_str());
+}
+
 bool SaveRestoreToken(const std::string& path, std::string_view token) {
   if (path.empty() || !MakeParents(path)) return false;
   // Written beside the old file and renamed over it, so a crash never leaves half a token.

@@ -76,6 +76,8 @@ PortalScreen::PortalScreen(std::function<void(Failure)> onFailure)
                    });
   QObject::connect(session_.get(), &PortalSession::Failed, &idle_,
                    [this](Failure failure) { Lose(failure); });
+  QObject::connect(session_.get(), &PortalSession::TokenRefused, &idle_,
+                   [this] { ForgetRestoreToken(tokenPath_); });
   session_->Start();
 }
 

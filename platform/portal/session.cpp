@@ -207,6 +207,15 @@ void PortalSession::OnSessionClosed(const QVariantMap&) { Fail(Failure::kStopped
 
 void PortalSession::Fail(Failure failure) {
   if (step_ == Step::kOver) return;
+  if (failure == Failure::kFailed && step_ == Step::kSelecting && !restoreToken_.isEmpty()) {
+    // The request carried the token (xdg-desktop-portal refuses a token that is not a UUID):
+    // without it, the user is asked.
+    restoreToken_.clear();
+    StopListening();
+    Close();
+    emit TokenRefused();
+    return Create();
+  }
   step_ = Step::kOver;
   StopListening();
   emit Failed(failure);

@@ -34,6 +34,8 @@ class PortalSession : public QObject {
   };
 
   // A session that asks with `restoreToken` (empty: the user is asked) once Start is called.
+  // Should the portal refuse the request that carries the token, the session tells so
+  // (TokenRefused) and asks once more without it.
   explicit PortalSession(QString restoreToken, QObject* parent = nullptr);
   // Closes the session with the portal, which ends its streams.
   ~PortalSession() override;
@@ -49,6 +51,8 @@ class PortalSession : public QObject {
                const QString& restoreToken);
   // Emitted once, at the first failure; nothing more happens afterwards.
   void Failed(hueclip::portal::PortalSession::Failure failure);
+  // The portal refused the request that carried the restore token: the token is no good.
+  void TokenRefused();
 
  private slots:
   void OnResponse(uint response, const QVariantMap& results);

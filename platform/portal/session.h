@@ -31,6 +31,7 @@ class PortalSession : public QObject {
     kRefused,      // the user said no in the dialog
     kFailed,       // the portal or the desktop could not set the session up
     kStopped,      // the session ended after it had started: sharing stopped from the desktop
+    kLost,         // not the session's: its streams were lost and no new session could replace it
   };
 
   // A session that asks with `restoreToken` (empty: the user is asked) once Start is called.

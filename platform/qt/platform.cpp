@@ -117,6 +117,10 @@ std::string_view CannotSeeTheScreen(PortalScreen::Failure failure) {
     case PortalScreen::Failure::kStopped:
       return "Hueclip can no longer see the screen: sharing it was stopped.\n"
              "To allow it again, close Hueclip and start it again.";
+    case PortalScreen::Failure::kLost:
+      return "Hueclip can no longer see the screen: the desktop's screen sharing broke off and "
+             "could not be started again.\n"
+             "Close Hueclip and start it again.";
     case PortalScreen::Failure::kUnavailable:
     case PortalScreen::Failure::kFailed:
       break;

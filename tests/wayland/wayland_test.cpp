@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -271,6 +273,38 @@ TEST_F(Hueclip, ASlowPortalIsWaitedFor) {
   EXPECT_TRUE(fs::exists(started)) << "the bus started the portal in some other way";
   M().MovePointer(60, 420);
   EXPECT_EQ(WaitForBlock(BlockAt(60, 420)), "");
+}
+
+// The streams lost while the user keeps sharing: the program shares the screen again by itself
+// with its token, without a word, and samples as before. PipeWire and WirePlumber restart as
+// a desktop update does; the portal's GNOME backend ends as in a crash (mutter ends its screen
+// casts with it, and the bus starts it again when asked).
+TEST_F(Hueclip, SamplingGoesOnWhenTheStreamsAreLost) {
+  std::string error;
+  const std::pair<const char*, std::function<bool()>> losses[] = {
+      {"PipeWire restarted", [&] { return g_desktop->RestartPipeWire(&error); }},
+      {"backend ended", [&] { return EndOwnerOf("org.freedesktop.impl.portal.desktop.gnome"); }},
+  };
+  for (const auto& [what, lose] : losses) {
+    SCOPED_TRACE(what);
+    M().MovePointer(230, 70);
+    ASSERT_EQ(WaitForBlock(BlockAt(230, 70)), "");
+    ASSERT_TRUE(lose()) << error;
+    std::string diff = "never sampled";
+    for (int i = 0; i < 40 && !diff.empty(); ++i) {  // the pointer's position comes as it moves
+      M().MovePointer(320 + i % 2, 180);
+      X().Poll([&] { return (diff = BlockMismatch(Shot(), BlockAt(320 + i % 2, 180))).empty(); },
+               300ms);
+    }
+    EXPECT_EQ(diff, "");
+    EXPECT_EQ(X().FindAll([&](const std::string& t) {
+                   return Lower(t).find("hueclip") != std::string::npos;
+                 })
+                  .size(),
+              1u)
+        << "a message box came up";
+    EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";
+  }
 }
 
 // With no screen-cast portal that gives the pointer's position (as on wlroots desktops; here

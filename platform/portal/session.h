@@ -62,10 +62,10 @@ class PortalSession : public QObject {
  private:
   enum class Step { kIdle, kProbing, kCreating, kSelecting, kStarting, kOpening, kRunning, kOver };
 
-  // Calls `method` of the ScreenCast interface with `args`, whose last one is the options
-  // map: a fresh handle token is added to it and the answer awaited at the request's path.
   void Probe();
   void Create();
+  // Calls `method` of the ScreenCast interface with `args`, whose last one is the options
+  // map: a fresh handle token is added to it and the answer awaited at the request's path.
   void Ask(Step step, const QString& method, QList<QVariant> args);
   void AfterCreate(const QVariantMap& results);
   void AfterSelect();

@@ -1,11 +1,13 @@
 #include "desktop.h"
 
 #include <gio/gio.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 #include "pattern.h"
 
@@ -84,6 +86,13 @@ void AddNames(GDBusConnection* bus, const char* dest, const char* path, int dept
   g_variant_unref(kids);
 }
 
+// Whether pid runs (a process that ended but is not reaped yet does not).
+bool Running(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string pid_field, name, state;
+  return stat >> pid_field >> name >> state && state != "Z";
+}
+
 }  // namespace
 
 std::string AccessibleTexts() {
@@ -107,6 +116,27 @@ std::string AccessibleTexts() {
   }
   if (session) g_object_unref(session);
   return texts;
+}
+
+bool Desktop::RestartPipeWire(std::string* error) {
+  mutter_.Stop();
+  const std::string dir = std::getenv("HUECLIP_SESSION_DIR");
+  for (const char* server : {"WIREPLUMBER", "PIPEWIRE"}) {
+    const std::string var = std::string("HUECLIP_") + server + "_PID";
+    const pid_t pid = std::getenv(var.c_str()) ? std::atoi(std::getenv(var.c_str())) : 0;
+    if (pid <= 0 || kill(pid, SIGTERM) != 0) return *error = var + " names no server", false;
+    if (!x_.Poll([&] { return !Running(pid); }, 5s)) return *error = var + " did not end", false;
+  }
+  const std::string socket = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pipewire-0";
+  for (const char* server : {"pipewire", "wireplumber"}) {
+    const pid_t pid = Spawn({"/bin/sh", "-c", "exec \"$0\" >>\"$1/$0.log\" 2>&1", server, dir});
+    setenv((std::string("HUECLIP_") + (server[0] == 'p' ? "PIPEWIRE" : "WIREPLUMBER") + "_PID")
+               .c_str(),
+           std::to_string(pid).c_str(), 1);
+    if (server[0] == 'p' && !x_.Poll([&] { return access(socket.c_str(), F_OK) == 0; }, 5s))
+      return *error = "pipewire did not start again", false;
+  }
+  return mutter_.Start(error);
 }
 
 namespace {

@@ -43,6 +43,9 @@ class Desktop {
   // Answers the dialog as a user does, with clicks: the monitor's row and then Share, or
   // Cancel. False when no dialog came up within 10 s, or it stayed.
   bool AnswerShareDialog(bool share);
+  // Ends PipeWire and WirePlumber, as a desktop update does, starts them again and reconnects
+  // the drivers (mutter ends its screen casts when PipeWire goes).
+  bool RestartPipeWire(std::string* error);
 
  private:
   MutterDriver mutter_;

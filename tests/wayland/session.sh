@@ -10,7 +10,8 @@
 # DISPLAY (Xwayland), XDG_CURRENT_DESKTOP=GNOME and XDG_SESSION_TYPE=wayland set, and with the
 # XDG_*_HOME directories in a fresh directory (HUECLIP_SESSION_DIR), so that nothing of the
 # user's own settings, portal permissions or stored tokens takes part. HUECLIP_MUTTER_PID and
-# HUECLIP_PIPEWIRE_PID name the servers whose cost the benchmark measures. --keep leaves that
+# HUECLIP_PIPEWIRE_PID name the servers whose cost the benchmark measures, and
+# HUECLIP_WIREPLUMBER_PID the session manager, which a test restarts with PipeWire. --keep leaves that
 # directory (with the logs of every server) behind. The exit status is COMMAND's.
 set -euo pipefail
 
@@ -86,6 +87,7 @@ start pipewire pipewire
 export HUECLIP_PIPEWIRE_PID=$!
 wait_for test -S "$XDG_RUNTIME_DIR/pipewire-0" || fail "pipewire did not start"
 start wireplumber wireplumber
+export HUECLIP_WIREPLUMBER_PID=$!
 
 # mutter starts the command after its command line once Wayland and Xwayland are up, with
 # DISPLAY and XAUTHORITY (Xwayland's) set: that command records them and then waits for the

@@ -44,9 +44,12 @@ void StreamIntake::ReadCursor(const spa_buffer& buffer) {
   const auto* cursor = static_cast<const spa_meta_cursor*>(
       spa_buffer_find_meta_data(&buffer, SPA_META_Cursor, sizeof(spa_meta_cursor)));
   if (cursor == nullptr) return;
-  // An invalid cursor: the pointer is not on this monitor, or hidden.
-  if (spa_meta_cursor_is_valid(cursor))
-    onPointer_(true, cursor->position.x, cursor->position.y);
+  // An invalid cursor: the pointer is not on this monitor, or hidden. mutter and KWin also mark
+  // it valid on every monitor that the cursor's image touches, with a position outside that
+  // monitor's frame: the pointer is on a neighbour then.
+  const std::int32_t x = cursor->position.x, y = cursor->position.y;
+  if (spa_meta_cursor_is_valid(cursor) && x >= 0 && y >= 0 && x < width_ && y < height_)
+    onPointer_(true, x, y);
   else
     onPointer_(false, 0, 0);
 }

@@ -19,7 +19,7 @@ namespace hueclip::portal {
 class StreamIntake {
  public:
   // `onPointer` is told, with each buffer's cursor data, whether the pointer is on this monitor
-  // and where in its pixels.
+  // and where in its pixels: on it only at a position inside its frame.
   explicit StreamIntake(std::function<void(bool, int, int)> onPointer)
       : onPointer_(std::move(onPointer)) {}
 

@@ -125,6 +125,11 @@ TEST(QtStreamIntake, PicturesAreKeptAndEveryBufferGoesBackAtOnce) {
       {0x10, {true, 1, 1}, false, "1,1", 0x101010},  // a picture
       {0, {true, 3, 2}, false, "3,2", 0x101010},     // the pointer moves over it
       {0, {false}, false, "off", 0x101010},          // and leaves the monitor
+      {0, {true, 0, 1}, false, "0,1", 0x101010},
+      // The cursor's image still touches the monitor: the pointer is on a neighbour.
+      {0, {true, 4, 1}, false, "off", 0x101010},
+      {0, {true, -3, 1}, false, "off", 0x101010},
+      {0, {true, 1, 3}, false, "off", 0x101010},
       {0x20, {true, 0, 0}, true, "0,0", 0x101010},   // a damaged picture is not kept
       {0x30, {true, 2, 2}, false, "2,2", 0x303030},  // a new one is
       {0, {true, 0, 1}, false, "0,1", 0x303030},

@@ -243,11 +243,11 @@ class HueclipOnTwoMonitors : public Hueclip {
     const auto label = [&] { ClickAt(73, kLabelTop[1] + 8); };
     CopiedBy(label);  // C's four lines are then a change
     M().MovePointer(from.first, from.second);
-    X().Sleep(700ms);  // seven passes
-    const std::string shown = CopiedBy([&] { M().Key(XK_c); });
-    ASSERT_TRUE(shown.starts_with("Pos: " + std::to_string(from.first) + ", " +
-                                  std::to_string(from.second) + "\r\n"))
-        << shown;
+    const std::string pos =
+        "Pos: " + std::to_string(from.first) + ", " + std::to_string(from.second) + "\r\n";
+    std::string shown;
+    X().Poll([&] { return (shown = CopiedBy([&] { M().Key(XK_c); })).starts_with(pos); }, 5s);
+    ASSERT_TRUE(shown.starts_with(pos)) << shown;
     const auto cells = [&] {
       std::string all;
       for (const Image shot = Shot(); int i : std::views::iota(0, 25))

@@ -167,6 +167,67 @@ void ScreenChecks() {
   DestroyWindow(pattern);
 }
 
+// The system's screen calls, except those the test refuses; the cursor is where the test says.
+class RefusingScreenApi final : public hueclip::win32::ScreenApi {
+ public:
+  bool refuseCursor = false, refuseCopy = false;
+  POINT cursor{};
+
+  bool GetCursorPos(POINT& p) override {
+    p = cursor;
+    return !refuseCursor;
+  }
+  bool Copy(HDC to, int x, int y, int width, int height, HDC from, int fromX, int fromY) override {
+    return !refuseCopy && System().Copy(to, x, y, width, height, from, fromX, fromY);
+  }
+};
+
+// While the screen cannot be read (another desktop has the input), a pass leaves the cells and
+// readouts as they were; the next pass that can read it samples again.
+void UnreadableScreenChecks() {
+  HWND pattern = ShowPattern();
+  RefusingScreenApi api;
+  hueclip::win32::Toolkit toolkit;
+  hueclip::win32::Screen screen(api);
+  hueclip::win32::Clipboard clipboard;
+  hueclip::win32::Shell shell;
+  hueclip::Services services{screen, clipboard, shell, toolkit};
+  hueclip::MainWindow main(services);
+  // What the window shows: the readouts, then the cells (the top-left cell is selected).
+  const auto shown = [&] {
+    std::string text;
+    for (std::size_t id : {hueclip::main_ids::lblPos, hueclip::main_ids::lblHex,
+                           hueclip::main_ids::lblRGB, hueclip::main_ids::lblLong})
+      text += main.form().control(id).Caption() + "; ";
+    for (int i = 0; i < 25; ++i) text += std::to_string(main.pix(i).FillColor()) + " ";
+    return text;
+  };
+  const auto pass = [&] { main.form().TimerFired(hueclip::main_ids::Timer1); };
+  const auto showsPatternAt = [&](int x, int y) {
+    return main.form().control(hueclip::main_ids::lblPos).Caption() ==
+               std::to_string(x) + ", " + std::to_string(y) &&
+           main.pix(0).FillColor() == static_cast<hueclip::Colour>(PatternColour(
+                                          x - 2 - kPattern.left, y - 2 - kPattern.top));
+  };
+  api.cursor = {210, 160};
+  pass();
+  const std::string before = shown();
+  Check(showsPatternAt(210, 160), "a pass shows the pattern under the cursor", before);
+  api.cursor = {205, 155};
+  for (bool* refused : {&api.refuseCursor, &api.refuseCopy}) {
+    *refused = true;
+    pass();
+    *refused = false;
+    Check(shown() == before,
+          std::string("a pass whose ") + (refused == &api.refuseCursor ? "cursor query" : "copy") +
+              " fails leaves the cells and readouts as they were",
+          shown());
+  }
+  pass();
+  Check(showsPatternAt(205, 155), "the next pass that can read the screen samples again", shown());
+  DestroyWindow(pattern);
+}
+
 // --- A running hueclip.exe ---------------------------------------------------------------------
 
 DWORD pid = 0;
@@ -493,6 +554,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   ResourceChecks(argv[1]);
   ScreenChecks();
+  UnreadableScreenChecks();
   ClipboardChecks();
   MainWindowChecks();
   ExceptionChecks();

@@ -296,6 +296,20 @@ std::string ClipboardText() {
 
 // --- The clipboard's failure paths, through a fake that refuses calls ------------------------
 
+// Runs `step(0)`, `step(1)`, ... from a thread timer inside the toolkit's message loop (and its
+// modal loops), one step every `everyMs`, until a step returns false.
+std::function<bool(int)> timedStep;
+int stepCount = 0;
+UINT_PTR stepTimer = 0;
+
+void RunSteps(UINT everyMs, std::function<bool(int)> step) {
+  timedStep = std::move(step);
+  stepCount = 0;
+  stepTimer = SetTimer(nullptr, 0, everyMs, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (!timedStep(stepCount++)) KillTimer(nullptr, stepTimer);
+  });
+}
+
 // The system's clipboard calls, except those the test refuses; records the formats set.
 class RefusingClipboardApi final : public hueclip::win32::ClipboardApi {
  public:
@@ -338,15 +352,28 @@ void ClipboardChecks() {
         "refused text after EmptyClipboard is reported as an emptied clipboard");
   Check(ClipboardText().empty(), "the clipboard is then indeed empty", ClipboardText());
 
-  // Never taken: reported as unchanged, and it is.
+  // Never taken: reported as unchanged, and it is. Between the tries the program's messages are
+  // handled; a copy that one of them asks for is refused, not done before the waiting one.
   PutOnClipboard(L"held before");
   api.refuseSet = false;
   api.refuseOpen = true;
   api.opens = 0;
+  int nested = -1;
+  RunSteps(10, [&](int) {
+    KillTimer(nullptr, stepTimer);  // once
+    // Free for this copy: done, it could be overwritten by the older one still waiting.
+    api.refuseOpen = false;
+    nested = clipboard.SetText("Hex: #000000");
+    api.refuseOpen = true;
+    return false;
+  });
   const bool busyCopied = clipboard.SetText("Pos: 1, 2");
+  KillTimer(nullptr, stepTimer);
   Check(!busyCopied && !clipboard.EmptiedOnFailure() &&
             api.opens == hueclip::win32::Clipboard::kTries,
         "a clipboard that cannot be opened is tried again, then reported as unchanged");
+  Check(nested == 0, "a copy asked for while the clipboard is waited for is refused",
+        std::to_string(nested));
   Check(ClipboardText() == "held before", "the clipboard then keeps what it held", ClipboardText());
 
   api.refuseOpen = false;
@@ -356,20 +383,6 @@ void ClipboardChecks() {
 }
 
 // --- The program's windows on the Win32 toolkit, in this process -----------------------------
-
-// Runs `step(0)`, `step(1)`, ... from a thread timer inside the toolkit's message loop (and its
-// modal loops), one step every `everyMs`, until a step returns false.
-std::function<bool(int)> timedStep;
-int stepCount = 0;
-UINT_PTR stepTimer = 0;
-
-void RunSteps(UINT everyMs, std::function<bool(int)> step) {
-  timedStep = std::move(step);
-  stepCount = 0;
-  stepTimer = SetTimer(nullptr, 0, everyMs, [](HWND, UINT, UINT_PTR, DWORD) {
-    if (!timedStep(stepCount++)) KillTimer(nullptr, stepTimer);
-  });
-}
 
 // Whether the button ever held a deleted font while the window's DPI changed.
 WNDPROC buttonProc = nullptr;
@@ -526,6 +539,16 @@ void RunningChecks(wchar_t* exe) {
           PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 130));
           PostMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(60, 130));
         }
+        // For the first 150 ms Hueclip waits between its tries (four pauses of 50 ms, then the
+        // message box): its window keeps answering meanwhile.
+        int answered = 0, late = 0;
+        for (const ULONGLONG end = GetTickCount64() + 150; GetTickCount64() < end; Sleep(10)) {
+          DWORD_PTR result = 0;
+          ++(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 50, &result) ? answered : late);
+        }
+        Check(answered >= 5 && late == 0,
+              std::string("while ") + action + " waits for the clipboard, the window answers",
+              std::to_string(answered) + " answered, " + std::to_string(late) + " not in 50 ms");
         HWND box = FindTopLevel("Hueclip", L"#32770", 4000);
         Check(box != nullptr,
               std::string(action) + " on a held clipboard shows a message box titled Hueclip");

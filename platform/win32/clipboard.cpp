@@ -43,16 +43,15 @@ class SystemClipboardApi final : public ClipboardApi {
 // order, for the message loop once the copy is done.
 void WaitAlive(DWORD ms) {
   const ULONGLONG end = GetTickCount64() + ms;
-  for (;;) {
-    // Each PeekMessage also delivers the messages sent meanwhile.
+  for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+    // PeekMessage also delivers the messages sent meanwhile, whatever it returns.
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE) ||
-           PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+    if (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE) ||
+        PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
       DispatchMessageW(&msg);
-    const ULONGLONG now = GetTickCount64();
-    if (now >= end) return;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now),
-                              QS_PAINT | QS_TIMER | QS_SENDMESSAGE);
+    else
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now),
+                                QS_PAINT | QS_TIMER | QS_SENDMESSAGE);
   }
 }
 

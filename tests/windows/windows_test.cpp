@@ -1,9 +1,9 @@
 // What only Win32 can check of the Windows build (what the window shows, its keys and copies are
 // checked by the acceptance suite under Wine): the resources of hueclip.exe read back through
-// the system, the screen context against GetPixel, the clipboard's failure paths, the program's
-// windows on the Win32 toolkit (size limits, Alt+letter, input methods, a DPI change, an
-// exception in a handler), and a running hueclip.exe meeting a clipboard held by another
-// program. Prints "PASS name" or "FAIL name: detail" per check, then "N passed, M failed"
+// the system, the screen context against GetPixel, the screen's and the clipboard's failure
+// paths, the program's windows on the Win32 toolkit (size limits, Alt+letter, input methods, a
+// DPI change, an exception in a handler), and a running hueclip.exe meeting a clipboard held by
+// another program. Prints "PASS name" or "FAIL name: detail" per check, then "N passed, M failed"
 // (scripts/test-windows adds these up).
 // Usage: hueclip_windows_test <path to hueclip.exe>
 #include <cstdint>

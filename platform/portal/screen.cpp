@@ -28,7 +28,9 @@
 // ratio of frame pixels to layout units among the monitors (monitor_layout.h). So with one scale
 // everywhere (1, 2 or fractional) the monitors tile edge to edge and Pos counts device pixels from
 // the layout's top-left; a monitor with a smaller scale than another leaves black gaps to its right
-// and below rather than overlap its neighbours.
+// and below rather than overlap its neighbours. The portal need not say where a stream lies (KDE's
+// gives none), and a stream of the whole workspace overlaps the monitors': then only the stream
+// that has the pointer on its own frame is read, and Pos counts its pixels from its top-left.
 #include "platform/portal/screen.h"
 
 #include <unistd.h>
@@ -213,9 +215,10 @@ std::vector<PixelRect> PortalScreen::Rects() const {
   std::vector<MonitorGeometry> geometry;
   for (std::size_t i = 0; i < monitors_.size(); ++i) {
     const PortalStream& m = monitors_[i];
-    geometry.push_back({m.x, m.y, m.width, m.height, streams_[i]->Width(), streams_[i]->Height()});
+    geometry.push_back(
+        {m.x, m.y, m.width, m.height, streams_[i]->Width(), streams_[i]->Height(), m.positioned});
   }
-  return PlaceMonitors(geometry);
+  return PlaceMonitors(geometry, pointer_.Monitor());
 }
 
 Point PortalScreen::GetCursorPos() { return cursor_; }

@@ -40,12 +40,13 @@ QString RequestPath(const QDBusConnection& bus, const QString& token) {
   return kPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
 }
 
-void ReadPair(const QVariant& value, int& first, int& second) {
-  if (!value.canConvert<QDBusArgument>()) return;
+bool ReadPair(const QVariant& value, int& first, int& second) {
+  if (!value.canConvert<QDBusArgument>()) return false;
   const QDBusArgument arg = value.value<QDBusArgument>();
   arg.beginStructure();
   arg >> first >> second;
   arg.endStructure();
+  return true;
 }
 
 // The "streams" result of Start: a(ua{sv}), the node id and the properties of each.
@@ -60,7 +61,7 @@ QList<PortalStream> ReadStreams(const QVariant& value) {
     arg.beginStructure();
     arg >> stream.nodeId >> properties;
     arg.endStructure();
-    ReadPair(properties.value(QStringLiteral("position")), stream.x, stream.y);
+    stream.positioned = ReadPair(properties.value(QStringLiteral("position")), stream.x, stream.y);
     ReadPair(properties.value(QStringLiteral("size")), stream.width, stream.height);
     streams.append(stream);
   }

@@ -8,11 +8,12 @@
 namespace hueclip::portal {
 
 // One monitor as the portal hands it out: its PipeWire node and its place in the desktop's
-// layout (size 0 when the portal does not say).
+// layout (size 0, and positioned false, when the portal does not say).
 struct PortalStream {
   quint32 nodeId = 0;
   int x = 0, y = 0;
   int width = 0, height = 0;
+  bool positioned = false;
 };
 
 // The conversation with the desktop's screen-cast portal (org.freedesktop.portal.ScreenCast on

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <utility>
 
 #include "pattern.h"
 
@@ -177,7 +178,7 @@ std::optional<Rect> ShareDialog(const Image& img) {
 
 bool Desktop::ShareDialogShown() { return ShareDialog(mutter_.Screen()).has_value(); }
 
-bool Desktop::AnswerShareDialog(bool share) {
+bool Desktop::AnswerShareDialog(bool share, int row) {
   if (!x_.Poll([&] { return ShareDialogShown(); }, 10s)) return false;
   mutter_.MovePointer(kPatternWidth / 2, kPatternHeight - 10);  // no row highlighted under it
   // A dialog just mapped may not be drawn, nor take input, yet: look until its parts show. It
@@ -189,6 +190,7 @@ bool Desktop::AnswerShareDialog(bool share) {
   mutter_.Click(body->x + body->w / 2, body->y - 25);
   Rect left, right;
   int top = -1, bottom = -1;
+  std::vector<std::pair<int, int>> rows;  // first and last line of each
   Patch button;
   const bool found = x_.Poll(
       [&] {
@@ -200,17 +202,23 @@ bool Desktop::AnswerShareDialog(bool share) {
         if (!share) return (button = Find(img, left, kCancelGrey)).count >= 100;
         // The list's rows: the lines of the body that are mostly white.
         top = bottom = -1;
+        rows.clear();
         for (int y = body->y; y < body->y + body->h; ++y) {
           if (Find(img, {body->x, y, body->w, 1}, kRowWhite).count < body->w / 2) continue;
           if (top < 0) top = y;
-          bottom = y;
+          if (rows.empty() || rows.back().second < y - 1) rows.emplace_back(y, y);
+          bottom = rows.back().second = y;
         }
+        if (row >= static_cast<int>(rows.size())) return false;
         return top >= 0 && (button = Find(img, right, kShareDisabled)).count >= 100;
       },
       3s);
   if (!found) return false;
   x_.Sleep(300ms);
   if (share) {
+    if (row >= 0)
+      top = rows[static_cast<std::size_t>(row)].first,
+      bottom = rows[static_cast<std::size_t>(row)].second;
     mutter_.Click(body->x + body->w / 2, (top + bottom) / 2);
     x_.Poll([&] { return Find(mutter_.Screen(), right, kShareEnabled).count >= 100; }, 2s);
   }

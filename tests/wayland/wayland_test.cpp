@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <ranges>
 
 #include "desktop.h"
 #include "picker_scenarios.h"
@@ -53,7 +54,9 @@ class WaylandEnvironment : public ::testing::Environment {
 MutterDriver& M() { return g_desktop->mutter(); }
 [[maybe_unused]] XDriver& X() { return g_desktop->x(); }
 bool ShareDialogShown() { return g_desktop->ShareDialogShown(); }
-bool AnswerShareDialog(bool share) { return g_desktop->AnswerShareDialog(share); }
+bool AnswerShareDialog(bool share, int row = -1) {
+  return g_desktop->AnswerShareDialog(share, row);
+}
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -70,9 +73,10 @@ class Hueclip : public ::testing::Test, public PickerDriver {
   }
 
   // share: how the permission dialog is answered, when it comes; ask: it comes even though
-  // something is stored.
+  // something is stored; row: the monitor shared, when there are several (-1: the middle of
+  // the list).
   void Launch(const fs::path& state, const std::vector<std::string>& env = {}, bool share = true,
-              bool ask = false) {
+              bool ask = false, int row = -1) {
     state_ = state;
     bool token_stored = !ask && fs::exists(state / "hueclip") && !fs::is_empty(state / "hueclip");
     fs::create_directories(state);
@@ -80,7 +84,7 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     environment.push_back("XDG_STATE_HOME=" + state.string());  // where the token is kept
     ASSERT_NO_FATAL_FAILURE(Start({HUECLIP_PROGRAM}, environment, kWindowX, kWindowY));
     if (!token_stored) {
-      ASSERT_TRUE(AnswerShareDialog(share))
+      ASSERT_TRUE(AnswerShareDialog(share, row))
           << "no Screen Share dialog: the program did not ask the screen-cast portal";
     }
     if (share) Focus();
@@ -259,6 +263,52 @@ TEST_F(Hueclip, SamplingGoesOnWhenTheStreamsAreLost) {
         << "a message box came up";
     EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";
   }
+}
+
+// Two monitors side by side (session.sh --monitors 2), one of them shared. mutter marks the
+// cursor valid on the stream of every monitor that the cursor's image touches, with a position
+// outside that stream's frame: near the seam on the monitor left out, the picker keeps what it
+// showed rather than black cells at a made-up position.
+class HueclipOnTwoMonitors : public Hueclip {
+ protected:
+  void SetUp() override { ASSERT_NE(g_desktop, nullptr); }
+
+  // Shares monitor `shared` alone (0: the left one), lets the cells show the pointer at `from`
+  // on it, then puts the pointer at `seam`, on the other monitor. A click on a value label
+  // moves the pointer: the copies that check C are made before the move to `from` and after F.
+  void KeepsWhatItShowed(int shared, std::pair<int, int> from, std::pair<int, int> seam) {
+    SCOPED_TRACE("monitor " + std::to_string(shared) + " shared");
+    ASSERT_NO_FATAL_FAILURE(
+        Launch(g_tmp / ("shared-" + std::to_string(shared)), {}, true, false, shared));
+    const auto label = [&] { ClickAt(73, kLabelTop[1] + 8); };
+    CopiedBy(label);  // C's four lines are then a change
+    M().MovePointer(from.first, from.second);
+    const std::string pos =
+        "Pos: " + std::to_string(from.first) + ", " + std::to_string(from.second) + "\r\n";
+    std::string shown;
+    X().Poll([&] { return (shown = CopiedBy([&] { M().Key(XK_c); })).starts_with(pos); }, 5s);
+    ASSERT_TRUE(shown.starts_with(pos)) << shown;
+    const auto cells = [&] {
+      std::string all;
+      for (const Image shot = Shot(); int i : std::views::iota(0, 25))
+        all += Hex(Cell(shot, i, false)) + (i % 5 == 4 ? "\n" : " ");
+      return all;
+    };
+    const std::string before = cells();
+    ASSERT_EQ(before.find(Hex(kBlack)), std::string::npos) << before;
+    M().MovePointer(seam.first, seam.second);
+    X().Sleep(700ms);
+    EXPECT_EQ(cells(), before);
+    M().Key(XK_f);
+    ASSERT_TRUE(WaitTitle("-Frozen-"));
+    CopiedBy(label);
+    EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }), shown);
+  }
+};
+
+TEST_F(HueclipOnTwoMonitors, NearTheSeamOnTheMonitorLeftOutNothingIsMadeUp) {
+  KeepsWhatItShowed(1, {900, 100}, {632, 200});
+  KeepsWhatItShowed(0, {600, 100}, {642, 200});
 }
 
 // With no screen-cast portal that gives the pointer's position (as on wlroots desktops; here

@@ -84,6 +84,7 @@ PortalScreen::~PortalScreen() {
 }
 
 void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const QString& token) {
+  sight_.Shared();
   if (!token.isEmpty()) SaveRestoreToken(tokenPath_, token.toStdString());
   connection_ = std::make_unique<PipeWireConnection>(
       fd, [this] { Lose(Failure::kFailed); },
@@ -100,6 +101,7 @@ void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const Q
         connection_->core(), monitor.nodeId,
         [this, index](bool onMonitor, int x, int y) {
           streamed_ = true;
+          sight_.Pointer(Sight::Clock::now());
           pointer_.Update(index, onMonitor, x, y);
         },
         [this] { Lose(Failure::kFailed); }));
@@ -111,6 +113,9 @@ void PortalScreen::Lose(Failure failure) {
   if (lost_) return;
   lost_ = true;
   if (failure == Failure::kFailed && streamed_) failure = Failure::kStopped;
+  sight_.Lost(failure == Failure::kRefused   ? Sight::Loss::kRefused
+              : failure == Failure::kStopped ? Sight::Loss::kStopped
+                                             : Sight::Loss::kFailed);
   // Streams and session are not torn down inside their own callbacks, and the user is told
   // from the event loop, never from a pass.
   QTimer::singleShot(0, &idle_, [this, failure] {
@@ -127,6 +132,7 @@ void PortalScreen::Pause() {
   for (auto& stream : streams_) stream->Pause();
   // What the pointer did while paused is unknown: wait for fresh data after resuming.
   pointer_.Forget();
+  sight_.Paused();
 }
 
 void PortalScreen::Resume() {
@@ -152,8 +158,16 @@ std::unique_ptr<ScreenContext> PortalScreen::GetWindowDC() {
     Resume();
     return nullptr;
   }
+  for (const auto& stream : streams_)
+    if (!stream->Frame().Empty()) sight_.Picture();
+  if (sight_.NoPictureDue(Sight::Clock::now())) {
+    QTimer::singleShot(0, &idle_, [this] {
+      if (onFailure_) onFailure_(Failure::kNoPicture);
+    });
+  }
   const int pointed = pointer_.Monitor();
   if (pointed < 0 || streams_[static_cast<std::size_t>(pointed)]->Frame().Empty()) return nullptr;
+  sight_.Seen();
 
   std::vector<PixelRect> rects = Rects();
   cursor_ = pointer_.At(rects);

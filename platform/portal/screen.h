@@ -11,6 +11,7 @@
 #include "platform/portal/monitor_layout.h"
 #include "platform/portal/pointer_tracker.h"
 #include "platform/portal/session.h"
+#include "platform/portal/sight.h"
 #include "platform/services.h"
 
 namespace hueclip::portal {
@@ -28,7 +29,9 @@ class PortalScreen final : public Screen {
   // stored restore token lets it skip it). `onFailure` is called once, from the event loop and
   // never from inside GetWindowDC or GetCursorPos, when the screen turns out unreadable: the
   // user refused, the portal failed, or the sharing was stopped later. The screen then stays
-  // unreadable. Needs the Qt application.
+  // unreadable. Before that it may be called once with kNoPicture: the streams have carried the
+  // pointer's position but no picture for a while; the screen keeps waiting for one. Needs the
+  // Qt application.
   explicit PortalScreen(std::function<void(Failure)> onFailure);
   ~PortalScreen() override;
   PortalScreen(const PortalScreen&) = delete;
@@ -42,6 +45,7 @@ class PortalScreen final : public Screen {
   // Null until a frame and the pointer's position have come, after a refusal or failure, and on
   // the first pass after a pause (the streams are resumed then).
   std::unique_ptr<ScreenContext> GetWindowDC() override;
+  std::string Unseen() const override { return sight_.Why(); }
 
  private:
   class Context;
@@ -62,6 +66,7 @@ class PortalScreen final : public Screen {
   bool streamed_ = false;  // some data came: a failure now means the sharing was stopped
   bool paused_ = false;
   PointerTracker pointer_;
+  Sight sight_;
   Point cursor_;  // as the last pass that had a context read it
   QTimer idle_;
 };

@@ -27,6 +27,8 @@ class PortalSession : public QObject {
     kRefused,  // the user said no in the dialog
     kFailed,   // the portal or the desktop could not set the session up
     kStopped,  // the session ended after it had started: sharing stopped from the desktop
+    // Not the session's: the streams carry the pointer's position but no picture.
+    kNoPicture,
   };
 
   // A session that asks with `restoreToken` (empty: the user is asked) once Start is called.

@@ -30,6 +30,7 @@
 
 #include <cstdlib>
 
+#include "platform/portal/log.h"
 #include "platform/portal/pipewire_connection.h"
 #include "platform/portal/pipewire_stream.h"
 #include "platform/portal/restore_token.h"
@@ -90,8 +91,11 @@ void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const Q
       fd, [this] { Lose(Failure::kFailed); },
       [this](std::uint32_t node) {
         // A monitor's node goes when the sharing is stopped or the monitor is unplugged.
-        for (const PortalStream& monitor : monitors_)
-          if (monitor.nodeId == node) Lose(Failure::kFailed);
+        for (const PortalStream& monitor : monitors_) {
+          if (monitor.nodeId != node) continue;
+          qCInfo(lcPipeWire) << "node" << node << "went away";
+          Lose(Failure::kFailed);
+        }
       });
   if (!connection_->Connected()) return Lose(Failure::kFailed);
   for (const PortalStream& monitor : streams) {
@@ -116,6 +120,7 @@ void PortalScreen::Lose(Failure failure) {
   sight_.Lost(failure == Failure::kRefused   ? Sight::Loss::kRefused
               : failure == Failure::kStopped ? Sight::Loss::kStopped
                                              : Sight::Loss::kFailed);
+  qCInfo(lcPortal).noquote() << QString::fromStdString(sight_.Why());
   // Streams and session are not torn down inside their own callbacks, and the user is told
   // from the event loop, never from a pass.
   QTimer::singleShot(0, &idle_, [this, failure] {
@@ -161,6 +166,7 @@ std::unique_ptr<ScreenContext> PortalScreen::GetWindowDC() {
   for (const auto& stream : streams_)
     if (!stream->Frame().Empty()) sight_.Picture();
   if (sight_.NoPictureDue(Sight::Clock::now())) {
+    qCInfo(lcPortal) << "the streams carry the pointer's position but no picture";
     QTimer::singleShot(0, &idle_, [this] {
       if (onFailure_) onFailure_(Failure::kNoPicture);
     });

@@ -10,6 +10,8 @@
 #include <QDBusPendingReply>
 #include <QDBusUnixFileDescriptor>
 
+#include "platform/portal/log.h"
+
 namespace hueclip::portal {
 namespace {
 
@@ -60,6 +62,14 @@ QList<PortalStream> ReadStreams(const QVariant& value) {
   return streams;
 }
 
+// Options and results as logged: the restore token, which grants the screen without asking,
+// stays out of the log.
+QVariantMap Logged(QVariantMap map) {
+  const QString token = QStringLiteral("restore_token");
+  if (map.contains(token)) map.insert(token, QStringLiteral("(not logged)"));
+  return map;
+}
+
 }  // namespace
 
 PortalSession::PortalSession(QString restoreToken, QObject* parent)
@@ -83,8 +93,13 @@ bool PortalSession::OffersCursorMetadata(int timeoutMs) {
       kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
   get << kScreenCast;
   const QDBusMessage reply = bus.call(get, QDBus::Block, timeoutMs);
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+    qCInfo(lcPortal) << "no ScreenCast portal answers:" << reply.errorName()
+                     << reply.errorMessage();
+    return false;
+  }
   const QVariantMap properties = qdbus_cast<QVariantMap>(reply.arguments().first());
+  qCDebug(lcPortal) << "ScreenCast portal:" << properties;
   return properties.value(QStringLiteral("version")).toUInt() >= 4 &&
          (properties.value(QStringLiteral("AvailableCursorModes")).toUInt() & kCursorMetadata) != 0;
 }
@@ -109,22 +124,31 @@ void PortalSession::Ask(Step step, const QString& method, QList<QVariant> args) 
               SLOT(OnResponse(uint, QVariantMap)));
   step_ = step;
 
+  qCDebug(lcPortal) << "asking" << method << Logged(options);
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kScreenCast, method);
   call.setArguments(args);
   auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
   connect(watcher, &QDBusPendingCallWatcher::finished, this,
-          [this, step](QDBusPendingCallWatcher* finished) {
+          [this, step, method](QDBusPendingCallWatcher* finished) {
             finished->deleteLater();
             // The call itself only returns the request's path; an error means no answer comes.
-            if (finished->isError() && step_ == step) Fail(Failure::kFailed);
+            if (finished->isError() && step_ == step) {
+              qCInfo(lcPortal) << method << "failed:" << finished->error().name()
+                               << finished->error().message();
+              Fail(Failure::kFailed);
+            }
           });
 }
 
 void PortalSession::OnResponse(uint response, const QVariantMap& results) {
   const Step step = step_;
   StopListening();
-  if (response != 0)
+  // 0: granted; 1: the user cancelled; 2: the portal or its backend failed (its reasons go to
+  // its own log).
+  qCInfo(lcPortal) << "the portal answered" << response << Logged(results);
+  if (response != 0) {
     return Fail(response == kResponseCancelled ? Failure::kRefused : Failure::kFailed);
+  }
   switch (step) {
     case Step::kCreating:
       return AfterCreate(results);
@@ -161,6 +185,12 @@ void PortalSession::AfterSelect() {
 void PortalSession::AfterStart(const QVariantMap& results) {
   streams_ = ReadStreams(results.value(QStringLiteral("streams")));
   restoreToken_ = results.value(QStringLiteral("restore_token")).toString();
+  for (const PortalStream& s : streams_) {
+    qCDebug(lcPortal).nospace() << "stream: node " << s.nodeId << ", position " << s.x << "," << s.y
+                                << ", size " << s.width << "x" << s.height;
+  }
+  qCDebug(lcPortal) << "started:" << streams_.size() << "streams,"
+                    << (restoreToken_.isEmpty() ? "no restore token" : "a restore token");
   if (streams_.isEmpty()) return Fail(Failure::kFailed);
   OpenRemote();
 }
@@ -180,13 +210,20 @@ void PortalSession::OpenRemote() {
             const int fd = reply.isError() || !reply.value().isValid()
                                ? -1
                                : fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
-            if (fd < 0) return Fail(Failure::kFailed);
+            if (fd < 0) {
+              qCInfo(lcPortal) << "OpenPipeWireRemote failed:" << reply.error().name()
+                               << reply.error().message();
+              return Fail(Failure::kFailed);
+            }
             step_ = Step::kRunning;
             emit Started(fd, streams_, restoreToken_);
           });
 }
 
-void PortalSession::OnSessionClosed(const QVariantMap&) { Fail(Failure::kStopped); }
+void PortalSession::OnSessionClosed(const QVariantMap& details) {
+  qCInfo(lcPortal) << "the session was closed by the desktop" << details;
+  Fail(Failure::kStopped);
+}
 
 void PortalSession::Fail(Failure failure) {
   if (step_ == Step::kOver) return;

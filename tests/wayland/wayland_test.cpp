@@ -67,21 +67,30 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     Launch(g_tmp / "state");
   }
 
-  // share: how the permission dialog is answered, when it comes.
-  void Launch(const fs::path& state, const std::vector<std::string>& env = {}, bool share = true) {
+  // share: how the permission dialog is answered, when it comes; asked: what the user does while
+  // it is up, before answering it. The program's standard error goes to log_, when it is set.
+  void Launch(const fs::path& state, const std::vector<std::string>& env = {}, bool share = true,
+              const std::function<void()>& asked = {}) {
     KillGroup(pid_);
     state_ = state;
     bool token_stored = fs::exists(state / "hueclip") && !fs::is_empty(state / "hueclip");
     fs::create_directories(state);
     std::vector<std::string> environment = env;
     environment.push_back("XDG_STATE_HOME=" + state.string());  // where the token is kept
-    pid_ = Spawn({HUECLIP_PROGRAM}, environment);
+    pid_ = log_.empty() ? Spawn({HUECLIP_PROGRAM}, environment)
+                        : Spawn({"/bin/sh", "-c", "exec \"$0\" 2>\"$1\"", HUECLIP_PROGRAM, log_},
+                                environment);
     main_ = X().WaitFor("Hueclip", 10s);
     ASSERT_NE(main_, 0u) << "no X11 window titled Hueclip on Xwayland";
     X().Move(main_, kWindowX, kWindowY);
     X().Poll([&] { return Client().x == kWindowX && Client().y == kWindowY; }, 3s);
     ASSERT_EQ(Client().x, kWindowX) << "mutter did not move the main window";
     if (!token_stored) {
+      if (asked) {
+        ASSERT_TRUE(X().Poll(ShareDialogShown, 10s)) << "no Screen Share dialog";
+        asked();
+        if (HasFatalFailure()) return;
+      }
       ASSERT_TRUE(AnswerShareDialog(share))
           << "no Screen Share dialog: the program did not ask the screen-cast portal";
     }
@@ -130,8 +139,23 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     return files;
   }
 
+  // The program's message box, once it is up; 0 if none comes.
+  Window MessageBox() {
+    std::vector<Window> boxes;
+    X().Poll(
+        [&] {
+          boxes = X().FindAll(
+              [](const std::string& t) { return Lower(t).find("hueclip") != std::string::npos; });
+          std::erase(boxes, main_);
+          return !boxes.empty();
+        },
+        5s);
+    return boxes.empty() ? 0 : boxes[0];
+  }
+
   pid_t pid_ = -1;
   fs::path state_;
+  std::string log_;
 };
 
 TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdges) {
@@ -219,6 +243,50 @@ TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   EXPECT_TRUE(X().Viewable(main_)) << "the main window is gone";
   EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";
   EXPECT_TRUE(Stored().empty()) << "a token stored though sharing was refused";
+}
+
+// While the permission dialog is up the screen has never been read: C and a click on a value
+// label copy nothing (no made-up position or colour), and the program's message says why. Once
+// the screen is shared, the block under the pointer is read and copied as usual.
+TEST_F(Hueclip, CopyingWhileTheDialogIsUpCopiesNothingAndSaysWhy) {
+  const fs::path state = g_tmp / "dialog-up";
+  fs::remove_all(state);
+  log_ = (g_tmp / "dialog-up.log").string();
+  ASSERT_EQ(std::system("wl-copy 'what the user had copied'"), 0);
+  auto said = [&] {
+    std::ifstream in(log_);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const auto copyNothing = [&](const char* how, const std::function<void()>& action) {
+    SCOPED_TRACE(how);
+    X().Poll([&] { return X().Focused(main_); }, 2s);
+    action();
+    const Window box = MessageBox();
+    ASSERT_NE(box, 0u) << "no message box";
+    if (std::getenv("HUECLIP_KEEP"))  // the monitor with the dialog and the message, for a look
+      M().SaveScreen(g_tmp.string() + "/dialog-up-" + how + ".ppm");
+    EXPECT_TRUE(X().Poll([&] { return X().Focused(box); }, 3s)) << "the message has no focus";
+    M().Key(XK_Return);
+    EXPECT_TRUE(X().Poll([&] { return !X().Viewable(box); }, 3s)) << "the message stays";
+    EXPECT_EQ(WaylandClipboard(), "what the user had copied");
+  };
+  ASSERT_NO_FATAL_FAILURE(Launch(state, {"QT_LOGGING_RULES=hueclip.messages=true"}, true, [&] {
+    // The dialog covers the window but for its right edge: the last column of cells and the
+    // value labels' right ends.
+    ClickAt(kColLeft[4] + 8, kRowTop[2] + 8);
+    ASSERT_TRUE(X().Poll([&] { return X().Focused(main_); }, 3s)) << "main window not focused";
+    Key(XK_d);  // a refresh of the readouts
+    copyNothing("C", [&] { M().Key(XK_c); });
+    copyNothing("click", [&] { ClickAt(100, kLabelTop[1] + 8); });  // on lblHex
+    const std::string text = said();
+    EXPECT_NE(text.find("cannot see the screen yet"), std::string::npos) << text;
+    EXPECT_NE(text.find("screen-sharing dialog"), std::string::npos) << text;
+  }));
+  M().MovePointer(150, 150);
+  EXPECT_EQ(WaitForBlock(BlockAt(150, 150)), "");
+  // D moved the selection one cell right.
+  EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }),
+            CopyAllText(ReadoutsFor(150, 150, ScreenAt(151, 150))));
 }
 
 // With no screen-cast portal that gives the pointer's position (as on wlroots desktops; here

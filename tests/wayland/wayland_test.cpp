@@ -262,12 +262,14 @@ TEST_F(Hueclip, CopyingWhileTheDialogIsUpCopiesNothingAndSaysWhy) {
     X().Poll([&] { return X().Focused(main_); }, 2s);
     action();
     const Window box = MessageBox();
-    ASSERT_NE(box, 0u) << "no message box";
+    EXPECT_NE(box, 0u) << "no message box";
     if (std::getenv("HUECLIP_KEEP"))  // the monitor with the dialog and the message, for a look
       M().SaveScreen(g_tmp.string() + "/dialog-up-" + how + ".ppm");
-    EXPECT_TRUE(X().Poll([&] { return X().Focused(box); }, 3s)) << "the message has no focus";
-    M().Key(XK_Return);
-    EXPECT_TRUE(X().Poll([&] { return !X().Viewable(box); }, 3s)) << "the message stays";
+    if (box != 0) {
+      EXPECT_TRUE(X().Poll([&] { return X().Focused(box); }, 3s)) << "the message has no focus";
+      M().Key(XK_Return);
+      EXPECT_TRUE(X().Poll([&] { return !X().Viewable(box); }, 3s)) << "the message stays";
+    }
     EXPECT_EQ(WaylandClipboard(), "what the user had copied");
   };
   ASSERT_NO_FATAL_FAILURE(Launch(state, {"QT_LOGGING_RULES=hueclip.messages=true"}, true, [&] {

@@ -153,6 +153,12 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     return boxes.empty() ? 0 : boxes[0];
   }
 
+  // What the program wrote to log_.
+  std::string Said() {
+    std::ifstream in(log_);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+
   pid_t pid_ = -1;
   fs::path state_;
   std::string log_;
@@ -223,7 +229,8 @@ TEST_F(Hueclip, AQtPlatformThatIsNotInstalledIsNoObstacle) {
 TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   const fs::path state = g_tmp / "refused";
   fs::remove_all(state);
-  ASSERT_NO_FATAL_FAILURE(Launch(state, {}, false));
+  log_ = (g_tmp / "refused.log").string();
+  ASSERT_NO_FATAL_FAILURE(Launch(state, {"QT_LOGGING_RULES=hueclip.messages=true"}, false));
 
   std::vector<Window> boxes;
   ASSERT_TRUE(X().Poll(
@@ -243,6 +250,21 @@ TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   EXPECT_TRUE(X().Viewable(main_)) << "the main window is gone";
   EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";
   EXPECT_TRUE(Stored().empty()) << "a token stored though sharing was refused";
+
+  // Nothing was ever read: C copies nothing, and says why.
+  const std::string before = WaylandClipboard();
+  Focus();
+  M().Key(XK_c);
+  const Window box = MessageBox();
+  EXPECT_NE(box, 0u) << "C gave no message";
+  if (box != 0) {
+    X().Poll([&] { return X().Focused(box); }, 3s);
+    M().Key(XK_Return);
+    X().Poll([&] { return !X().Viewable(box); }, 3s);
+  }
+  EXPECT_EQ(WaylandClipboard(), before);
+  const std::string said = Said();
+  EXPECT_NE(said.find("refused.\nTo share it"), std::string::npos) << said;
 }
 
 // While the permission dialog is up the screen has never been read: C and a click on a value
@@ -253,10 +275,6 @@ TEST_F(Hueclip, CopyingWhileTheDialogIsUpCopiesNothingAndSaysWhy) {
   fs::remove_all(state);
   log_ = (g_tmp / "dialog-up.log").string();
   ASSERT_EQ(std::system("wl-copy 'what the user had copied'"), 0);
-  auto said = [&] {
-    std::ifstream in(log_);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  };
   const auto copyNothing = [&](const char* how, const std::function<void()>& action) {
     SCOPED_TRACE(how);
     X().Poll([&] { return X().Focused(main_); }, 2s);
@@ -280,7 +298,7 @@ TEST_F(Hueclip, CopyingWhileTheDialogIsUpCopiesNothingAndSaysWhy) {
     Key(XK_d);  // a refresh of the readouts
     copyNothing("C", [&] { M().Key(XK_c); });
     copyNothing("click", [&] { ClickAt(100, kLabelTop[1] + 8); });  // on lblHex
-    const std::string text = said();
+    const std::string text = Said();
     EXPECT_NE(text.find("cannot see the screen yet"), std::string::npos) << text;
     EXPECT_NE(text.find("screen-sharing dialog"), std::string::npos) << text;
   }));

@@ -29,9 +29,9 @@ class PortalScreen final : public Screen {
   // stored restore token lets it skip it). `onFailure` is called once, from the event loop and
   // never from inside GetWindowDC or GetCursorPos, when the screen turns out unreadable: the
   // user refused, the portal failed, or the sharing was stopped later. The screen then stays
-  // unreadable. Before that it may be called once with kNoPicture: the streams have carried the
-  // pointer's position but no picture for a while; the screen keeps waiting for one. Needs the
-  // Qt application.
+  // unreadable. It may also be called once with kNoPicture, before any failure: the streams have
+  // carried the pointer's position but no picture for a while; the screen keeps waiting for one.
+  // Needs the Qt application.
   explicit PortalScreen(std::function<void(Failure)> onFailure);
   ~PortalScreen() override;
   PortalScreen(const PortalScreen&) = delete;

@@ -42,11 +42,12 @@ class Sight {
   std::string Why() const;
 
  private:
-  bool shared_ = false, pictured_ = false, seen_ = false, told_ = false;
+  bool shared_ = false, pointed_ = false, pictured_ = false, seen_ = false;
+  bool told_ = false;  // that no picture comes
   bool lost_ = false;
   Loss loss_ = Loss::kFailed;
+  // The first position since the start or the last pause.
   std::optional<Clock::time_point> pointerSince_;
-  bool pointed_ = false;  // a position has come
 };
 
 }  // namespace hueclip::portal

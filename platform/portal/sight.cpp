@@ -29,6 +29,10 @@ std::string Sight::Why() const {
       case Loss::kStopped:
         return "Hueclip can no longer see the screen: sharing it was stopped.\n"
                "To share it again, start Hueclip again.";
+      case Loss::kLost:
+        return "Hueclip can no longer see the screen: the desktop's screen sharing broke off and "
+               "could not be started again.\n"
+               "Start Hueclip again.";
       case Loss::kFailed:
         break;
     }

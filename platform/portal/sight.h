@@ -17,7 +17,7 @@ class Sight {
   // told.
   static constexpr Clock::duration kNoPictureAfter = std::chrono::seconds(3);
 
-  enum class Loss { kRefused, kFailed, kStopped };
+  enum class Loss { kRefused, kFailed, kStopped, kLost };
 
   // The desktop shares the monitors: their streams are being set up.
   void Shared() { shared_ = true; }

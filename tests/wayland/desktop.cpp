@@ -128,11 +128,12 @@ bool Desktop::AnswerShareDialog(bool share, int row) {
   mutter_.MovePointer(kPatternWidth / 2, kPatternHeight - 10);  // no row highlighted under it
   // A dialog just mapped may not be drawn, nor take input, yet: look until its parts show. It
   // may also have lost the keyboard to the program's window, and then draws its buttons in
-  // paler colours: a click on its title gives it back.
+  // paler colours and its title bar in the body's grey: a click on the empty foot of its body
+  // gives it back (a click above the grey would miss it and raise the full-screen pattern).
   std::optional<Rect> body;
   if (!x_.Poll([&] { return (body = ShareDialog(mutter_.Screen())).has_value(); }, 3s))
     return false;
-  mutter_.Click(body->x + body->w / 2, body->y - 25);
+  mutter_.Click(body->x + body->w / 2, body->y + body->h - 15);
   Rect left, right;
   int top = -1, bottom = -1;
   std::vector<std::pair<int, int>> rows;  // first and last line of each

@@ -530,6 +530,34 @@ TEST_F(HueclipElsewhere, AnEightBitDisplayIsRefusedInOneLine) {
   EXPECT_EQ(lines.size(), 1u) << (lines.empty() ? "" : lines[0]);
 }
 
+// With no display at all, as a terminal with neither X nor Wayland has it.
+TEST_F(HueclipElsewhere, TheCommandLineIsAnsweredWithoutADisplay) {
+  const struct {
+    std::string args;
+    int status;
+    std::string out;  // its first line
+    std::string err;
+  } cases[] = {
+      {"--version", 0, "Hueclip 1.01", ""},
+      {"--help", 0, "Usage: hueclip [-display DISPLAY] [-platform NAME] [QT-OPTION]...", ""},
+      {"-reverse --frobnicate", 2, "",
+       "hueclip: unknown option '--frobnicate'; see hueclip --help"}};
+  const fs::path out = g_tmp / "out.txt", err = g_tmp / "err.txt";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    pid_ = Spawn({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "/bin/sh", "-c",
+                  "exec " + CommandUnderTest() + " " + c.args + " >'" + out.string() + "' 2>'" +
+                      err.string() + "'"});
+    ASSERT_TRUE(g_x->Poll([&] { return waitpid(pid_, &status_, WNOHANG) == pid_; }, 10s));
+    pid_ = -1;
+    EXPECT_TRUE(WIFEXITED(status_) && WEXITSTATUS(status_) == c.status)
+        << "wait status " << status_;
+    const std::vector<std::string> outLines = LinesOf(out), errLines = LinesOf(err);
+    EXPECT_EQ(outLines.empty() ? "" : outLines[0], c.out);
+    EXPECT_EQ(errLines, c.err.empty() ? std::vector<std::string>{} : std::vector{c.err});
+  }
+}
+
 }  // namespace
 }  // namespace acceptance
 

@@ -37,6 +37,9 @@ SOAK_MEM_PCT = 1.0
 WL_CPU_PCT = 1.0
 WL_RSS_MB = 40.0
 WL_FROZEN_EXTRA_PCT = 0.2
+# A monitor stream's pointer updates at 3840x2160 against 1024x768 (hueclip_stream_bench): the
+# same cost, within the noise of a loaded machine.
+STREAM_RATIO = 1.5
 # DLLs that every Windows installation has.
 WINDOWS_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll",
@@ -289,6 +292,26 @@ class Bench:
             self.results[key] = {"us": summary(times), "cpu_us": summary(
                 [b["cpu_time"] for b in reps]), "requests": counters}
 
+    def stream_bench(self):
+        """A monitor stream's buffers (portal provider): pointer updates and pictures by size."""
+        exe = os.path.join(self.build, "bench", "hueclip_stream_bench")
+        if not os.path.exists(exe):
+            log("no stream benchmark (built without the portal): left out")
+            return
+        out = os.path.join(self.x.tmp, "stream.json")
+        subprocess.run([exe, f"--benchmark_repetitions={self.a.runs}",
+                        "--benchmark_out_format=json", f"--benchmark_out={out}"],
+                       check=True, stdout=subprocess.DEVNULL)
+        with open(out) as f:
+            data = json.load(f)
+        s = {}
+        for b in data["benchmarks"]:
+            if b.get("run_type") != "iteration":
+                continue
+            name, w, h = b["run_name"].split("/")[:3]
+            s.setdefault(f"{name}/{w}x{h}", []).append(b["real_time"])  # microseconds
+        self.results["stream"] = {k: summary(v) for k, v in s.items()}
+
     def soak(self):
         exe = os.path.join(self.build, "bench", "hueclip_soak")
         r = subprocess.run([exe, str(self.a.soak_passes)], env=self.x.env, check=True,
@@ -390,6 +413,13 @@ def budgets(res):
             f"mutter {extra:+.2f} % against no program", extra < WL_FROZEN_EXTRA_PCT)
         add(f"Wayland: resident memory < {WL_RSS_MB:g} MB", f"{wl['rss_mb']:.1f} MB",
             wl["rss_mb"] < WL_RSS_MB)
+    st = res.get("stream")
+    if st:
+        small = st["BM_PointerUpdatesAfterAPicture/1024x768"]["median"]
+        big = st["BM_PointerUpdatesAfterAPicture/3840x2160"]["median"]
+        add(f"Wayland: a pointer update costs the same at any size (x < {STREAM_RATIO:g})",
+            f"3840x2160 against 1024x768: {big:.2f} vs {small:.2f} us, x{big / small:.2f}",
+            big / small < STREAM_RATIO)
     lp = res.get("linux_pass")
     if lp:
         req = lp["requests"]
@@ -526,6 +556,13 @@ def table(res):
             f"{c['live, moving']['mutter']:.2f} moving, {c['no program, still']['mutter']:.2f} "
             f"-> {c['frozen, still']['mutter']:.2f} frozen; RSS {wl['rss_mb']:.1f} MB; "
             f"start with a stored token to first sampled frame {first[len(first) // 2]:.0f} ms")
+    st = res.get("stream")
+    if st:
+        extra.append("Monitor stream (portal), nine pointer updates after a picture: " + ", ".join(
+            f"{k.split('/')[1]} {fmt(v, 'us', 2)}" for k, v in st.items()
+            if k.startswith("BM_PointerUpdates")) + "; a picture and nine updates: " + ", ".join(
+            f"{k.split('/')[1]} {fmt(v, 'us')}" for k, v in st.items()
+            if k.startswith("BM_PictureThen")))
     w = res.get("windows")
     if w:
         extra.append(f"Windows: hueclip.exe {w['exe_kb']:.0f} KB, imports "
@@ -548,7 +585,7 @@ def main():
     ap.add_argument("--quick", action="store_true", help="short phases, for development")
     ap.add_argument("--peers", default="gpick,kcolorchooser")
     ap.add_argument("--out", required=True, help="where to write the JSON")
-    ap.add_argument("--only", default="programs,pass,soak,windows,wayland")
+    ap.add_argument("--only", default="programs,pass,stream,soak,windows,wayland")
     ap.add_argument("--phase-s", type=float, help="length of each CPU phase (30 s; quick: 3 s)")
     a = ap.parse_args()
     a.peers = [p for p in a.peers.split(",") if p]
@@ -563,6 +600,9 @@ def main():
         if "pass" in only:
             log("one sampling pass")
             b.pass_bench()
+        if "stream" in only:
+            log("a monitor stream's buffers")
+            b.stream_bench()
         if "soak" in only:
             log(f"soak: {a.soak_passes} passes")
             b.soak()

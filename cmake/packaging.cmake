@@ -2,7 +2,8 @@
 # packages CPack builds from it, and the checks of the desktop files.
 #
 #   Linux:   cmake --install <build> [--prefix DIR]   bin/hueclip, desktop entry, metainfo,
-#            icon, man page, copyright;  cpack in <build> makes hueclip_<version>_<arch>.deb
+#            icons, man page, copyright, changelog;  cpack in <build> makes
+#            hueclip_<version>_<arch>.deb
 #   Windows: cpack in the MinGW or MSVC build dir makes hueclip-<version>-win64.zip holding
 #            hueclip.exe, README.txt and LICENSE.txt
 #
@@ -31,24 +32,51 @@ if(NOT WIN32 AND HUECLIP_BACKEND STREQUAL "qt")
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${_linux}/${HUECLIP_APP_ID}.metainfo.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-  install(FILES ${_linux}/hueclip.png
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/hueclip RENAME copyright)
 
-  # Man pages are installed compressed, as Debian's policy asks (-n: no name or time stamp in
-  # the header, so the file is the same on every build).
-  find_program(GZIP_EXECUTABLE gzip)
-  if(GZIP_EXECUTABLE)
-    set(_man ${CMAKE_CURRENT_BINARY_DIR}/hueclip.1.gz)
-    add_custom_command(OUTPUT ${_man}
-                       COMMAND ${GZIP_EXECUTABLE} -9 -n -c ${_linux}/hueclip.1 > ${_man}
-                       DEPENDS ${_linux}/hueclip.1 VERBATIM)
-    add_custom_target(hueclip_manpage ALL DEPENDS ${_man})
-  else()
-    set(_man ${_linux}/hueclip.1)
+  # The icon at the sizes desktops draw launchers at and software centres ask for (64 and up),
+  # each made from the one 32 x 32 picture by nearest neighbour, so the pixels stay crisp.
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+  set(_icons)
+  foreach(_size 32 48 64 128)
+    set(_icon ${CMAKE_CURRENT_BINARY_DIR}/icons/${_size}/hueclip.png)
+    add_custom_command(OUTPUT ${_icon}
+                       COMMAND Python3::Interpreter ${_linux}/make_icon_png.py
+                               ${_res}/hueclip.xpm ${_icon} ${_size}
+                       DEPENDS ${_linux}/make_icon_png.py ${_res}/make_windows_images.py
+                               ${_res}/hueclip.xpm VERBATIM)
+    list(APPEND _icons ${_icon})
+    install(FILES ${_icon}
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${_size}x${_size}/apps)
+  endforeach()
+  add_custom_target(hueclip_icons ALL DEPENDS ${_icons})
+
+  # The changelog's newest entry is this version's; a new version needs its entry first.
+  file(STRINGS ${_linux}/changelog _changelog_top LIMIT_COUNT 1)
+  string(REPLACE "." "\\." _version_re "${HUECLIP_VERSION_TEXT}")
+  if(NOT _changelog_top MATCHES "^hueclip \\(${_version_re}\\) ")
+    message(FATAL_ERROR "resources/linux/changelog has no entry for ${HUECLIP_VERSION_TEXT} "
+                        "on top (it starts \"${_changelog_top}\")")
   endif()
-  install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+  # Man page and changelog are installed compressed, as Debian's policy asks (-n: no name or time
+  # stamp in the header, so the file is the same on every build).
+  find_program(GZIP_EXECUTABLE gzip REQUIRED)
+  set(_gz)
+  foreach(_pair "hueclip.1;${CMAKE_INSTALL_MANDIR}/man1"
+                "changelog;${CMAKE_INSTALL_DATADIR}/doc/hueclip")
+    list(GET _pair 0 _file)
+    list(GET _pair 1 _dir)
+    add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${_file}.gz
+                       COMMAND ${GZIP_EXECUTABLE} -9 -n -c ${_linux}/${_file}
+                               > ${CMAKE_CURRENT_BINARY_DIR}/${_file}.gz
+                       DEPENDS ${_linux}/${_file} VERBATIM)
+    list(APPEND _gz ${CMAKE_CURRENT_BINARY_DIR}/${_file}.gz)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${_file}.gz DESTINATION ${_dir})
+  endforeach()
+  add_custom_target(hueclip_gzipped ALL DEPENDS ${_gz})
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_linux}/changelog)
 endif()
 
 # ---- Windows zip contents -------------------------------------------------------------------

@@ -5,7 +5,16 @@
 
 namespace hueclip::portal {
 
-std::vector<PixelRect> PlaceMonitors(const std::vector<MonitorGeometry>& monitors) {
+namespace {
+
+bool Overlap(const PixelRect& a, const PixelRect& b) {
+  return a.width > 0 && a.height > 0 && b.width > 0 && b.height > 0 && a.left < b.left + b.width &&
+         b.left < a.left + a.width && a.top < b.top + b.height && b.top < a.top + a.height;
+}
+
+}  // namespace
+
+std::vector<PixelRect> PlaceMonitors(const std::vector<MonitorGeometry>& monitors, int pointed) {
   double scale = 0;
   for (const MonitorGeometry& m : monitors) {
     if (m.layoutWidth > 0 && m.pixelWidth > 0)
@@ -18,6 +27,15 @@ std::vector<PixelRect> PlaceMonitors(const std::vector<MonitorGeometry>& monitor
     rects.push_back(
         {std::llround(m.x * scale), std::llround(m.y * scale), m.pixelWidth, m.pixelHeight});
   }
+  bool known = true;
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    known = known && monitors[i].placed;
+    for (std::size_t j = 0; j < i; ++j) known = known && !Overlap(rects[i], rects[j]);
+  }
+  if (known) return rects;
+  for (std::size_t i = 0; i < rects.size(); ++i)
+    rects[i] = static_cast<int>(i) == pointed ? PixelRect{0, 0, rects[i].width, rects[i].height}
+                                              : PixelRect{};
   return rects;
 }
 

@@ -6,11 +6,13 @@
 namespace hueclip::portal {
 
 // What is known of one monitor's stream: its place and size in the desktop's layout, as the
-// screen-cast portal tells them, and the size of its frames in pixels, once negotiated.
+// screen-cast portal tells them, and the size of its frames in pixels, once negotiated. The
+// portal need not tell either (KDE's tells monitors' sizes only).
 struct MonitorGeometry {
   std::int32_t x = 0, y = 0;                       // top-left in the layout
   std::int32_t layoutWidth = 0, layoutHeight = 0;  // 0 when the portal did not say
   std::int32_t pixelWidth = 0, pixelHeight = 0;    // 0 until the stream has a format
+  bool placed = true;                              // false when the portal gave no position
 };
 
 // A monitor's frames in the one screen-pixel space of the whole desktop.
@@ -26,9 +28,13 @@ struct PixelRect {
 // of it stays one screen pixel; its top-left is its layout position times the largest ratio of
 // frame pixels to layout units among the monitors (rounded). On a desktop whose monitors share
 // one scale this tiles them edge to edge exactly as the layout does, at any scale; a monitor
-// with a smaller scale than the largest leaves a gap (black) to its right and below, and no two
-// monitors ever overlap.
-std::vector<PixelRect> PlaceMonitors(const std::vector<MonitorGeometry>& monitors);
+// with a smaller scale than the largest leaves a gap (black) to its right and below.
+// Where the monitors are is not known when the portal left out a position, or when the frames
+// would overlap (a stream of the whole workspace beside a monitor's, or mirrored monitors): then
+// only the frame of monitor `pointed`, the one that has the pointer, is placed, at (0, 0), and the
+// others hold no pixels.
+std::vector<PixelRect> PlaceMonitors(const std::vector<MonitorGeometry>& monitors,
+                                     int pointed = -1);
 
 // The index of the monitor whose frame holds the screen pixel (x, y), or -1 when none does.
 int MonitorAt(const std::vector<PixelRect>& rects, std::int64_t x, std::int64_t y);

@@ -56,6 +56,10 @@ PipeWireConnection::~PipeWireConnection() {
   }
 }
 
+void PipeWireConnection::Dispatch() {
+  if (loop_ != nullptr) pw_loop_iterate(loop_, 0);
+}
+
 void PipeWireConnection::OnGlobalRemove(void* self, std::uint32_t id) {
   static_cast<PipeWireConnection*>(self)->onNodeGone_(id);
 }

@@ -26,6 +26,9 @@ class PipeWireConnection {
   PipeWireConnection& operator=(const PipeWireConnection&) = delete;
 
   bool Connected() const { return core_ != nullptr; }
+  // Runs whatever the loop has pending at once, without waiting: a connection that broke is
+  // told (onLost) before this returns.
+  void Dispatch();
   pw_core* core() const { return core_; }
 
  private:

@@ -1,6 +1,5 @@
 #include "platform/portal/pipewire_stream.h"
 
-#include <spa/buffer/meta.h>
 #include <spa/param/video/format-utils.h>
 #include <spa/pod/builder.h>
 
@@ -43,26 +42,15 @@ const spa_pod* ObjectParam(spa_pod_builder* b, std::uint32_t type, std::uint32_t
   return static_cast<const spa_pod*>(spa_pod_builder_pop(b, &frame));
 }
 
-// Buffers that carry only the cursor have no picture: their chunk is empty (mutter) or marked
-// corrupted.
-bool HoldsPicture(const spa_buffer* b) {
-  const auto* header = static_cast<const spa_meta_header*>(
-      spa_buffer_find_meta_data(b, SPA_META_Header, sizeof(spa_meta_header)));
-  if (header != nullptr && (header->flags & SPA_META_HEADER_FLAG_CORRUPTED) != 0) return false;
-  const spa_chunk* chunk = b->datas[0].chunk;
-  return chunk->size > 0 && (chunk->flags & SPA_CHUNK_FLAG_CORRUPTED) == 0;
-}
-
 }  // namespace
 
 MonitorStream::MonitorStream(pw_core* core, std::uint32_t nodeId,
                              std::function<void(bool, int, int)> onPointer,
                              std::function<void()> onFailure)
-    : nodeId_(nodeId), onPointer_(std::move(onPointer)), onFailure_(std::move(onFailure)) {
+    : nodeId_(nodeId), onFailure_(std::move(onFailure)), intake_(std::move(onPointer)) {
   events_.version = PW_VERSION_STREAM_EVENTS;
   events_.state_changed = &MonitorStream::OnStateChanged;
   events_.param_changed = &MonitorStream::OnParamChanged;
-  events_.remove_buffer = &MonitorStream::OnRemoveBuffer;
   events_.process = &MonitorStream::OnProcess;
   stream_ = pw_stream_new(core, "Hueclip",
                           pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
@@ -78,7 +66,6 @@ MonitorStream::MonitorStream(pw_core* core, std::uint32_t nodeId,
 
 MonitorStream::~MonitorStream() {
   if (stream_ == nullptr) return;
-  GiveBackHeld();
   spa_hook_remove(&listener_);
   pw_stream_destroy(stream_);
 }
@@ -96,7 +83,7 @@ bool MonitorStream::Connect() {
 void MonitorStream::Pause() {
   if (stream_ == nullptr || paused_) return;
   paused_ = true;
-  GiveBackHeld();
+  intake_.Forget();
   pw_stream_set_active(stream_, false);
 }
 
@@ -108,20 +95,6 @@ void MonitorStream::Resume() {
   while (pw_buffer* stale = pw_stream_dequeue_buffer(stream_))
     pw_stream_queue_buffer(stream_, stale);
   pw_stream_set_active(stream_, true);
-}
-
-void MonitorStream::GiveBackHeld() {
-  if (held_ != nullptr) pw_stream_queue_buffer(stream_, held_);
-  held_ = nullptr;
-  frame_ = {};
-  std::vector<std::uint8_t>().swap(copy_);
-}
-
-void MonitorStream::CopyHeld() {
-  if (held_ == nullptr) return;
-  frame_ = CopyFrame(frame_, copy_);
-  pw_stream_queue_buffer(stream_, held_);
-  held_ = nullptr;
 }
 
 void MonitorStream::OnStateChanged(void* self, pw_stream_state, pw_stream_state state,
@@ -137,12 +110,10 @@ void MonitorStream::OnParamChanged(void* self, std::uint32_t id, const spa_pod* 
   if (id != SPA_PARAM_Format || param == nullptr) return;
   spa_video_info_raw info{};
   if (spa_format_video_raw_parse(param, &info) < 0) return;
-  s->GiveBackHeld();
-  s->order_ = info.format == SPA_VIDEO_FORMAT_RGBx || info.format == SPA_VIDEO_FORMAT_RGBA
-                  ? PixelOrder::kRgbx
-                  : PixelOrder::kBgrx;
-  s->width_ = static_cast<int>(info.size.width);
-  s->height_ = static_cast<int>(info.size.height);
+  s->intake_.SetFormat(static_cast<int>(info.size.width), static_cast<int>(info.size.height),
+                       info.format == SPA_VIDEO_FORMAT_RGBx || info.format == SPA_VIDEO_FORMAT_RGBA
+                           ? PixelOrder::kRgbx
+                           : PixelOrder::kBgrx);
 
   // Few buffers (mutter would allocate 16), plain memory, and the metadata we read.
   std::uint8_t storage[1024];
@@ -174,57 +145,14 @@ void MonitorStream::OnParamChanged(void* self, std::uint32_t id, const spa_pod* 
   pw_stream_update_params(s->stream_, params, 3);
 }
 
-void MonitorStream::OnRemoveBuffer(void* self, pw_buffer* buffer) {
-  // The buffer's memory goes with it (the monitor's node went away, or a new format came).
-  auto* s = static_cast<MonitorStream*>(self);
-  if (buffer != s->held_) return;
-  s->held_ = nullptr;
-  s->frame_ = {};
-}
-
 void MonitorStream::OnProcess(void* self) {
   auto* s = static_cast<MonitorStream*>(self);
-  // Everything that queued up since the last call, oldest first.
-  while (pw_buffer* buffer = pw_stream_dequeue_buffer(s->stream_)) s->Take(buffer);
-}
-
-void MonitorStream::Take(pw_buffer* buffer) {
-  const spa_buffer* b = buffer->buffer;
-  if (paused_) {
-    pw_stream_queue_buffer(stream_, buffer);
-    return;
+  // Everything that queued up since the last call, oldest first; what was sent around a pause
+  // is out of date.
+  while (pw_buffer* buffer = pw_stream_dequeue_buffer(s->stream_)) {
+    if (!s->paused_) s->intake_.Take(*buffer->buffer);
+    pw_stream_queue_buffer(s->stream_, buffer);
   }
-  ReadCursor(b);
-  if (b->n_datas < 1 || !HoldsPicture(b)) {
-    // The pointer moves over a still picture. mutter recycles the buffers of such updates one
-    // short while we hold one, and once it runs out it drops the update, leaving the pointer
-    // where it was; so the picture is copied and its buffer goes back too.
-    CopyHeld();
-    pw_stream_queue_buffer(stream_, buffer);
-    return;
-  }
-  const spa_data& data = b->datas[0];
-  const FrameView view =
-      MakeFrameView(data.data, data.maxsize, data.chunk->offset, data.chunk->size,
-                    data.chunk->stride, width_, height_, order_);
-  if (view.Empty()) {
-    pw_stream_queue_buffer(stream_, buffer);
-    return;
-  }
-  GiveBackHeld();
-  held_ = buffer;
-  frame_ = view;
-}
-
-void MonitorStream::ReadCursor(const spa_buffer* buffer) {
-  const auto* cursor = static_cast<const spa_meta_cursor*>(
-      spa_buffer_find_meta_data(buffer, SPA_META_Cursor, sizeof(spa_meta_cursor)));
-  if (cursor == nullptr) return;
-  // An invalid cursor: the pointer is not on this monitor, or hidden.
-  if (spa_meta_cursor_is_valid(cursor))
-    onPointer_(true, cursor->position.x, cursor->position.y);
-  else
-    onPointer_(false, 0, 0);
 }
 
 }  // namespace hueclip::portal

@@ -11,8 +11,8 @@ namespace hueclip::portal {
 namespace {
 
 constexpr std::string_view kFileName = "hueclip/screen-cast-token";
-// Tokens are short (a UUID on GNOME); anything much longer is not one.
-constexpr std::size_t kMaxToken = 1024;
+// A token is a UUID (36 characters); anything much longer is not worth reading.
+constexpr std::size_t kMaxToken = 64;
 
 bool IsAbsolute(const char* dir) { return dir != nullptr && dir[0] == '/'; }
 
@@ -36,6 +36,18 @@ bool WriteAll(int fd, std::string_view text) {
 }
 
 }  // namespace
+
+bool IsRestoreToken(std::string_view text) {
+  // 8-4-4-4-12 hexadecimal digits.
+  if (text.size() != 36) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+    const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    if (dash ? c != '-' : !hex) return false;
+  }
+  return true;
+}
 
 std::string RestoreTokenPath(const char* xdgStateHome, const char* home) {
   std::string dir;
@@ -63,10 +75,11 @@ std::string LoadRestoreToken(const std::string& path) {
   close(fd);
   token.resize(got);
   while (!token.empty() && (token.back() == '\n' || token.back() == ' ')) token.pop_back();
-  if (token.size() > kMaxToken) return {};
-  for (const char c : token)
-    if (c <= ' ' || c > '~') return {};
-  return token;
+  return IsRestoreToken(token) ? token : std::string();
+}
+
+void ForgetRestoreToken(const std::string& path) {
+  if (!path.empty()) unlink(path.c_str());
 }
 
 bool SaveRestoreToken(const std::string& path, std::string_view token) {

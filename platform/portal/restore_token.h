@@ -15,8 +15,15 @@ namespace hueclip::portal {
 // gives an absolute directory.
 std::string RestoreTokenPath(const char* xdgStateHome, const char* home);
 
+// Whether `text` can be a restore token: xdg-desktop-portal hands out UUIDs and refuses the
+// whole request when a token sent back is anything else.
+bool IsRestoreToken(std::string_view text);
+
 // The stored token, or empty when there is none or the file holds something else.
 std::string LoadRestoreToken(const std::string& path);
+
+// Removes the stored token, one that the portal refused.
+void ForgetRestoreToken(const std::string& path);
 
 // Replaces the stored token, creating the missing directories (mode 0700); the file gets mode
 // 0600 whatever the umask or an earlier file's mode. False when it could not be written.

@@ -9,12 +9,15 @@
 //    start is granted without a dialog;
 //  - pausing the streams when no pass has come for a while (a frozen picker), so the compositor
 //    does nothing for us, and resuming them on the next pass; that pass and the next one or two
-//    read nothing, until the compositor's first new frame (mutter sends one on resuming).
+//    read nothing, until the compositor's first new frame (mutter sends one on resuming);
+//  - a portal that the session bus starts slowly: it is waited for, and nothing is read meanwhile;
+//  - PipeWire restarting, or a monitor's stream going away, while the user keeps sharing: new
+//    sessions are started with the restore token, silently, three tries within ten seconds.
 // Does not support:
 //  - a pointer on a monitor that was not shared, or hidden: nothing can be read then, and the
 //    picker keeps what it showed;
-//  - portals that cannot send the pointer's position (xdg-desktop-portal-wlr): Available() is
-//    false there and another provider must be used;
+//  - portals that cannot send the pointer's position (xdg-desktop-portal-wlr): the session's
+//    first answer says so (kUnavailable) and another provider must be used;
 //  - DMA-BUF frames, 10-bit or YUV formats, and cropped frames (video crop metadata);
 //  - monitors plugged in after the start: the session's set of monitors is fixed;
 //  - asking again after a refusal, or once the sharing is stopped: the screen stays unreadable
@@ -25,10 +28,15 @@
 // ratio of frame pixels to layout units among the monitors (monitor_layout.h). So with one scale
 // everywhere (1, 2 or fractional) the monitors tile edge to edge and Pos counts device pixels from
 // the layout's top-left; a monitor with a smaller scale than another leaves black gaps to its right
-// and below rather than overlap its neighbours.
+// and below rather than overlap its neighbours. The portal need not say where a stream lies (KDE's
+// gives none), and a stream of the whole workspace overlaps the monitors': then only the stream
+// that has the pointer on its own frame is read, and Pos counts its pixels from its top-left.
 #include "platform/portal/screen.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <iterator>
 
 #include "platform/portal/pipewire_connection.h"
 #include "platform/portal/pipewire_stream.h"
@@ -39,6 +47,13 @@ namespace {
 
 // A picker passes ten times a second; this long without a pass means it is frozen.
 constexpr int kIdleMs = 300;
+
+// When the streams are lost, new sessions are tried this long after the loss; a try that has
+// not started by the next one's time is given up (a portal may never answer when the desktop
+// cannot start the screen cast), and by the last time the sharing is lost. The first wait also
+// leaves the desktop time to tell whether the user stopped the sharing (the session's Closed
+// signal comes shortly after the streams end then).
+constexpr int kTriesAtMs[] = {1000, 3000, 6000, 10000};
 
 }  // namespace
 
@@ -63,19 +78,14 @@ class PortalScreen::Context final : public ScreenContext {
 
 PortalScreen::PortalScreen(std::function<void(Failure)> onFailure)
     : onFailure_(std::move(onFailure)),
-      tokenPath_(RestoreTokenPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"))) {
+      tokenPath_(RestoreTokenPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"))),
+      token_(QString::fromStdString(LoadRestoreToken(tokenPath_))) {
   idle_.setSingleShot(true);
   idle_.setInterval(kIdleMs);
   QObject::connect(&idle_, &QTimer::timeout, [this] { Pause(); });
-
-  session_ = std::make_unique<PortalSession>(QString::fromStdString(LoadRestoreToken(tokenPath_)));
-  QObject::connect(session_.get(), &PortalSession::Started, &idle_,
-                   [this](int fd, const QList<PortalStream>& streams, const QString& token) {
-                     OnStarted(fd, streams, token);
-                   });
-  QObject::connect(session_.get(), &PortalSession::Failed, &idle_,
-                   [this](Failure failure) { Lose(failure); });
-  session_->Start();
+  restart_.setSingleShot(true);
+  QObject::connect(&restart_, &QTimer::timeout, [this] { Restart(); });
+  Ask(token_);
 }
 
 PortalScreen::~PortalScreen() {
@@ -83,34 +93,101 @@ PortalScreen::~PortalScreen() {
   connection_.reset();
 }
 
+void PortalScreen::Ask(const QString& token) {
+  session_ = std::make_unique<PortalSession>(token);
+  QObject::connect(session_.get(), &PortalSession::Started, &idle_,
+                   [this](int fd, const QList<PortalStream>& streams, const QString& token) {
+                     OnStarted(fd, streams, token);
+                   });
+  QObject::connect(session_.get(), &PortalSession::Failed, &idle_,
+                   [this](Failure failure) { OnFailed(failure); });
+  QObject::connect(session_.get(), &PortalSession::TokenRefused, &idle_, [this] {
+    token_.clear();
+    ForgetRestoreToken(tokenPath_);
+    restart_.stop();  // the user is asked now, and may take their time
+  });
+  session_->Start();
+}
+
 void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const QString& token) {
-  if (!token.isEmpty()) SaveRestoreToken(tokenPath_, token.toStdString());
+  if (lost_) {
+    close(fd);
+    return;
+  }
+  down_ = false;
+  if (!token.isEmpty()) {
+    token_ = token;
+    SaveRestoreToken(tokenPath_, token.toStdString());
+  }
   connection_ = std::make_unique<PipeWireConnection>(
-      fd, [this] { Lose(Failure::kFailed); },
+      fd, [this] { Break(true); },
       [this](std::uint32_t node) {
-        // A monitor's node goes when the sharing is stopped or the monitor is unplugged.
+        // A monitor's node goes when the sharing is stopped, the monitor is unplugged, or the
+        // compositor lost PipeWire.
         for (const PortalStream& monitor : monitors_)
-          if (monitor.nodeId == node) Lose(Failure::kFailed);
+          if (monitor.nodeId == node) Break(false);
       });
-  if (!connection_->Connected()) return Lose(Failure::kFailed);
+  if (!connection_->Connected()) return Break(false);
   for (const PortalStream& monitor : streams) {
     const int index = static_cast<int>(streams_.size());
     monitors_.push_back(monitor);
     streams_.push_back(std::make_unique<MonitorStream>(
         connection_->core(), monitor.nodeId,
         [this, index](bool onMonitor, int x, int y) {
-          streamed_ = true;
+          if (recovering_ && !down_) {  // data of the new session's streams
+            recovering_ = false;
+            restart_.stop();
+          }
           pointer_.Update(index, onMonitor, x, y);
         },
-        [this] { Lose(Failure::kFailed); }));
-    if (!streams_.back()->Connected()) return Lose(Failure::kFailed);
+        [this] { Break(false); }));
+    if (!streams_.back()->Connected()) return Break(false);
   }
+}
+
+void PortalScreen::OnFailed(Failure failure) {
+  if (failure == Failure::kStopped) {
+    // The session's end is the user's stop, unless PipeWire went away: mutter ends its screen
+    // casts then, and our own connection, broken as well, has told so by now.
+    if (connection_ != nullptr) connection_->Dispatch();
+    return pipewireGone_ ? Break(true) : Lose(failure);
+  }
+  // A new session that failed is one try, and the next is due; a refusal in its dialog is
+  // final.
+  if (recovering_ && failure != Failure::kRefused && restart_.isActive()) return;
+  Lose(failure);
+}
+
+// The streams were lost without the user stopping the sharing: new sessions with the restore
+// token, which the portal grants without asking, until data comes again.
+void PortalScreen::Break(bool pipewireGone) {
+  pipewireGone_ = pipewireGone_ || pipewireGone;
+  down_ = true;
+  pointer_.Forget();
+  if (lost_ || recovering_) return;
+  if (token_.isEmpty()) return Lose(Failure::kLost);
+  recovering_ = true;
+  tries_ = 0;
+  restart_.start(kTriesAtMs[0]);
+}
+
+void PortalScreen::Restart() {
+  streams_.clear();
+  monitors_.clear();
+  connection_.reset();
+  session_.reset();
+  pipewireGone_ = paused_ = false;
+  down_ = true;
+  if (tries_ + 1 == std::size(kTriesAtMs) || token_.isEmpty()) return Lose(Failure::kLost);
+  restart_.start(kTriesAtMs[tries_ + 1] - kTriesAtMs[tries_]);
+  ++tries_;
+  Ask(token_);
 }
 
 void PortalScreen::Lose(Failure failure) {
   if (lost_) return;
   lost_ = true;
-  if (failure == Failure::kFailed && streamed_) failure = Failure::kStopped;
+  restart_.stop();
   // Streams and session are not torn down inside their own callbacks, and the user is told
   // from the event loop, never from a pass.
   QTimer::singleShot(0, &idle_, [this, failure] {
@@ -122,7 +199,7 @@ void PortalScreen::Lose(Failure failure) {
 }
 
 void PortalScreen::Pause() {
-  if (lost_ || paused_) return;
+  if (lost_ || down_ || paused_) return;
   paused_ = true;
   for (auto& stream : streams_) stream->Pause();
   // What the pointer did while paused is unknown: wait for fresh data after resuming.
@@ -138,15 +215,16 @@ std::vector<PixelRect> PortalScreen::Rects() const {
   std::vector<MonitorGeometry> geometry;
   for (std::size_t i = 0; i < monitors_.size(); ++i) {
     const PortalStream& m = monitors_[i];
-    geometry.push_back({m.x, m.y, m.width, m.height, streams_[i]->Width(), streams_[i]->Height()});
+    geometry.push_back(
+        {m.x, m.y, m.width, m.height, streams_[i]->Width(), streams_[i]->Height(), m.positioned});
   }
-  return PlaceMonitors(geometry);
+  return PlaceMonitors(geometry, pointer_.Monitor());
 }
 
 Point PortalScreen::GetCursorPos() { return cursor_; }
 
 std::unique_ptr<ScreenContext> PortalScreen::GetWindowDC() {
-  if (lost_ || streams_.empty()) return nullptr;
+  if (lost_ || down_ || streams_.empty()) return nullptr;
   idle_.start();
   if (paused_) {
     Resume();

@@ -25,28 +25,31 @@ class PortalScreen final : public Screen {
   using Failure = PortalSession::Failure;
 
   // Asks the portal for every monitor at once (the desktop shows its sharing dialog unless a
-  // stored restore token lets it skip it). `onFailure` is called once, from the event loop and
-  // never from inside GetWindowDC or GetCursorPos, when the screen turns out unreadable: the
-  // user refused, the portal failed, or the sharing was stopped later. The screen then stays
-  // unreadable. Needs the Qt application.
+  // stored restore token lets it skip it); nothing waits for the portal. `onFailure` is called
+  // once, from the event loop and never from inside GetWindowDC or GetCursorPos, when the screen
+  // turns out unreadable for good: no portal could be started or it cannot give the pointer's
+  // position (kUnavailable: another provider must serve), the user refused, the portal failed,
+  // the sharing was stopped from the desktop, or it broke off and could not be started again.
+  // Needs the Qt application.
   explicit PortalScreen(std::function<void(Failure)> onFailure);
   ~PortalScreen() override;
   PortalScreen(const PortalScreen&) = delete;
   PortalScreen& operator=(const PortalScreen&) = delete;
 
-  // Whether the desktop's portal can give the pointer's position, without which this screen
-  // cannot work. Waits up to about two seconds for the portal; false when there is none.
-  static bool Available() { return PortalSession::OffersCursorMetadata(); }
-
   Point GetCursorPos() override;
-  // Null until a frame and the pointer's position have come, after a refusal or failure, and on
-  // the first pass after a pause (the streams are resumed then).
+  // Null until a frame and the pointer's position have come (the portal may still be starting,
+  // or its dialog up), while the sharing is started again, after a failure, and on the first
+  // pass after a pause (the streams are resumed then).
   std::unique_ptr<ScreenContext> GetWindowDC() override;
 
  private:
   class Context;
 
+  void Ask(const QString& token);
   void OnStarted(int fd, const QList<PortalStream>& streams, const QString& token);
+  void OnFailed(Failure failure);
+  void Break(bool pipewireGone);
+  void Restart();
   void Lose(Failure failure);
   void Pause();
   void Resume();
@@ -54,16 +57,21 @@ class PortalScreen final : public Screen {
 
   std::function<void(Failure)> onFailure_;
   std::string tokenPath_;
+  QString token_;  // the newest restore token, for a new session
   std::unique_ptr<PortalSession> session_;
   std::unique_ptr<PipeWireConnection> connection_;
   std::vector<PortalStream> monitors_;
   std::vector<std::unique_ptr<MonitorStream>> streams_;
   bool lost_ = false;
-  bool streamed_ = false;  // some data came: a failure now means the sharing was stopped
+  bool down_ = false;          // the streams were lost and are not replaced yet
+  bool pipewireGone_ = false;  // ... because PipeWire went away
+  bool recovering_ = false;    // new sessions are tried until data comes again
+  std::size_t tries_ = 0;      // of these new sessions
   bool paused_ = false;
   PointerTracker pointer_;
   Point cursor_;  // as the last pass that had a context read it
   QTimer idle_;
+  QTimer restart_;
 };
 
 }  // namespace hueclip::portal

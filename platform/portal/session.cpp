@@ -4,6 +4,7 @@
 
 #include <QDBusArgument>
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -24,6 +25,13 @@ constexpr uint kCursorMetadata = 4;
 constexpr uint kPersistUntilRevoked = 2;
 constexpr uint kResponseCancelled = 1;
 
+// Handle tokens name the session and request objects on the portal: unique in this process, so
+// that a new session never meets what is left of an earlier one.
+QString NextToken() {
+  static int counter = 0;
+  return QStringLiteral("hueclip%1").arg(++counter);
+}
+
 // The portal names a request object after the caller's unique bus name and the handle token,
 // so its Response can be listened for before the call that creates it is even sent.
 QString RequestPath(const QDBusConnection& bus, const QString& token) {
@@ -32,12 +40,13 @@ QString RequestPath(const QDBusConnection& bus, const QString& token) {
   return kPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
 }
 
-void ReadPair(const QVariant& value, int& first, int& second) {
-  if (!value.canConvert<QDBusArgument>()) return;
+bool ReadPair(const QVariant& value, int& first, int& second) {
+  if (!value.canConvert<QDBusArgument>()) return false;
   const QDBusArgument arg = value.value<QDBusArgument>();
   arg.beginStructure();
   arg >> first >> second;
   arg.endStructure();
+  return true;
 }
 
 // The "streams" result of Start: a(ua{sv}), the node id and the properties of each.
@@ -52,7 +61,7 @@ QList<PortalStream> ReadStreams(const QVariant& value) {
     arg.beginStructure();
     arg >> stream.nodeId >> properties;
     arg.endStructure();
-    ReadPair(properties.value(QStringLiteral("position")), stream.x, stream.y);
+    stream.positioned = ReadPair(properties.value(QStringLiteral("position")), stream.x, stream.y);
     ReadPair(properties.value(QStringLiteral("size")), stream.width, stream.height);
     streams.append(stream);
   }
@@ -67,38 +76,47 @@ PortalSession::PortalSession(QString restoreToken, QObject* parent)
 
 PortalSession::~PortalSession() {
   StopListening();
-  if (sessionPath_.isEmpty()) return;
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  bus.disconnect(kService, sessionPath_, kSession, QStringLiteral("Closed"), this,
-                 SLOT(OnSessionClosed(QVariantMap)));
-  bus.call(
-      QDBusMessage::createMethodCall(kService, sessionPath_, kSession, QStringLiteral("Close")),
-      QDBus::NoBlock);
-}
-
-bool PortalSession::OffersCursorMetadata(int timeoutMs) {
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return false;
-  QDBusMessage get = QDBusMessage::createMethodCall(
-      kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
-  get << kScreenCast;
-  const QDBusMessage reply = bus.call(get, QDBus::Block, timeoutMs);
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return false;
-  const QVariantMap properties = qdbus_cast<QVariantMap>(reply.arguments().first());
-  return properties.value(QStringLiteral("version")).toUInt() >= 4 &&
-         (properties.value(QStringLiteral("AvailableCursorModes")).toUInt() & kCursorMetadata) != 0;
+  Close();
 }
 
 void PortalSession::Start() {
   if (step_ != Step::kIdle) return;
-  if (!QDBusConnection::sessionBus().isConnected()) return Fail(Failure::kFailed);
-  const QVariantMap options{{QStringLiteral("session_handle_token"), QStringLiteral("hueclip")}};
+  if (!QDBusConnection::sessionBus().isConnected()) return Fail(Failure::kUnavailable);
+  Probe();
+}
+
+void PortalSession::Probe() {
+  step_ = Step::kProbing;
+  QDBusMessage get = QDBusMessage::createMethodCall(
+      kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("GetAll"));
+  get << kScreenCast;
+  auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(get), this);
+  connect(
+      watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
+        finished->deleteLater();
+        if (step_ != Step::kProbing) return;
+        const QDBusPendingReply<QVariantMap> reply = *finished;
+        // Our own wait ran out, not the portal's start (the bus says when that fails): the
+        // portal may be slow to start, so it is asked again.
+        const QDBusError::ErrorType error = reply.error().type();
+        if (error == QDBusError::NoReply || error == QDBusError::Timeout) return Probe();
+        const QVariantMap properties = reply.isError() ? QVariantMap() : reply.value();
+        const bool metadata = properties.value(QStringLiteral("version")).toUInt() >= 4 &&
+                              (properties.value(QStringLiteral("AvailableCursorModes")).toUInt() &
+                               kCursorMetadata) != 0;
+        if (!metadata) return Fail(Failure::kUnavailable);
+        Create();
+      });
+}
+
+void PortalSession::Create() {
+  const QVariantMap options{{QStringLiteral("session_handle_token"), NextToken()}};
   Ask(Step::kCreating, QStringLiteral("CreateSession"), {options});
 }
 
 void PortalSession::Ask(Step step, const QString& method, QList<QVariant> args) {
   QDBusConnection bus = QDBusConnection::sessionBus();
-  const QString token = QStringLiteral("hueclip%1").arg(++tokenCounter_);
+  const QString token = NextToken();
   QVariantMap options = args.takeLast().toMap();
   options.insert(QStringLiteral("handle_token"), token);
   args.append(options);
@@ -190,9 +208,29 @@ void PortalSession::OnSessionClosed(const QVariantMap&) { Fail(Failure::kStopped
 
 void PortalSession::Fail(Failure failure) {
   if (step_ == Step::kOver) return;
+  if (failure == Failure::kFailed && step_ == Step::kSelecting && !restoreToken_.isEmpty()) {
+    // The request carried the token (xdg-desktop-portal refuses a token that is not a UUID):
+    // without it, the user is asked.
+    restoreToken_.clear();
+    StopListening();
+    Close();
+    emit TokenRefused();
+    return Create();
+  }
   step_ = Step::kOver;
   StopListening();
   emit Failed(failure);
+}
+
+void PortalSession::Close() {
+  if (sessionPath_.isEmpty()) return;
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  bus.disconnect(kService, sessionPath_, kSession, QStringLiteral("Closed"), this,
+                 SLOT(OnSessionClosed(QVariantMap)));
+  bus.call(
+      QDBusMessage::createMethodCall(kService, sessionPath_, kSession, QStringLiteral("Close")),
+      QDBus::NoBlock);
+  sessionPath_.clear();
 }
 
 void PortalSession::StopListening() {

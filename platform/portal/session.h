@@ -8,38 +8,42 @@
 namespace hueclip::portal {
 
 // One monitor as the portal hands it out: its PipeWire node and its place in the desktop's
-// layout (size 0 when the portal does not say).
+// layout (size 0, and positioned false, when the portal does not say).
 struct PortalStream {
   quint32 nodeId = 0;
   int x = 0, y = 0;
   int width = 0, height = 0;
+  bool positioned = false;
 };
 
 // The conversation with the desktop's screen-cast portal (org.freedesktop.portal.ScreenCast on
 // the session bus) for one screen-cast session of every monitor, with the pointer's position
 // as metadata and permission that persists until it is revoked. Each step is an asynchronous
 // call whose answer comes as the Response signal of a request object; nothing here waits.
+// The first step asks whether the portal can give the pointer's position at all (cursor mode
+// "metadata", ScreenCast version 4 or later, for the restore token too); a portal that the
+// session bus still has to start is waited for, however long that takes.
 class PortalSession : public QObject {
   Q_OBJECT
 
  public:
   enum class Failure {
-    kRefused,  // the user said no in the dialog
-    kFailed,   // the portal or the desktop could not set the session up
-    kStopped,  // the session ended after it had started: sharing stopped from the desktop
+    kUnavailable,  // no portal could be started, or it cannot give the pointer's position
+    kRefused,      // the user said no in the dialog
+    kFailed,       // the portal or the desktop could not set the session up
+    kStopped,      // the session ended after it had started: sharing stopped from the desktop
+    kLost,         // not the session's: its streams were lost and no new session could replace it
   };
 
   // A session that asks with `restoreToken` (empty: the user is asked) once Start is called.
+  // Should the portal refuse the request that carries the token, the session tells so
+  // (TokenRefused) and asks once more without it.
   explicit PortalSession(QString restoreToken, QObject* parent = nullptr);
   // Closes the session with the portal, which ends its streams.
   ~PortalSession() override;
 
+  // Needs the Qt application.
   void Start();
-
-  // Whether the session bus's portal can give the pointer's position with the streams
-  // (cursor mode "metadata", ScreenCast version 4 or later, for the restore token too). Waits
-  // for the answer up to `timeoutMs`; false when no portal answers. Needs the Qt application.
-  static bool OffersCursorMetadata(int timeoutMs = 2000);
 
  signals:
   // The monitors are shared: the PipeWire remote's socket (now the receiver's to close) and
@@ -49,14 +53,18 @@ class PortalSession : public QObject {
                const QString& restoreToken);
   // Emitted once, at the first failure; nothing more happens afterwards.
   void Failed(hueclip::portal::PortalSession::Failure failure);
+  // The portal refused the request that carried the restore token: the token is no good.
+  void TokenRefused();
 
  private slots:
   void OnResponse(uint response, const QVariantMap& results);
   void OnSessionClosed(const QVariantMap& details);
 
  private:
-  enum class Step { kIdle, kCreating, kSelecting, kStarting, kOpening, kRunning, kOver };
+  enum class Step { kIdle, kProbing, kCreating, kSelecting, kStarting, kOpening, kRunning, kOver };
 
+  void Probe();
+  void Create();
   // Calls `method` of the ScreenCast interface with `args`, whose last one is the options
   // map: a fresh handle token is added to it and the answer awaited at the request's path.
   void Ask(Step step, const QString& method, QList<QVariant> args);
@@ -66,13 +74,13 @@ class PortalSession : public QObject {
   void OpenRemote();
   void Fail(Failure failure);
   void StopListening();
+  void Close();
 
   QString restoreToken_;
   Step step_ = Step::kIdle;
   QString sessionPath_;
   QString requestPath_;
   QList<PortalStream> streams_;
-  int tokenCounter_ = 0;
 };
 
 }  // namespace hueclip::portal

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QProcessEnvironment>
+#include <QTimer>
 
 #include <X11/Xlib.h>
 
@@ -115,6 +117,11 @@ std::string_view CannotSeeTheScreen(PortalScreen::Failure failure) {
     case PortalScreen::Failure::kStopped:
       return "Hueclip can no longer see the screen: sharing it was stopped.\n"
              "To allow it again, close Hueclip and start it again.";
+    case PortalScreen::Failure::kLost:
+      return "Hueclip can no longer see the screen: the desktop's screen sharing broke off and "
+             "could not be started again.\n"
+             "Close Hueclip and start it again.";
+    case PortalScreen::Failure::kUnavailable:
     case PortalScreen::Failure::kFailed:
       break;
   }
@@ -122,25 +129,47 @@ std::string_view CannotSeeTheScreen(PortalScreen::Failure failure) {
          "Check that xdg-desktop-portal and the desktop's portal backend (GNOME or KDE) are "
          "installed, then start Hueclip again.";
 }
+
+// The screen on a Wayland desktop: the screen-cast portal's, until the portal answers that it
+// cannot give the pointer's position or no portal can be started at all (as on wlroots
+// desktops); from then on, what XWayland can read. Until the portal has answered, however long
+// it takes to start, the screen cannot be seen yet.
+class WaylandScreen final : public Screen {
+ public:
+  explicit WaylandScreen(std::function<void(std::string_view)> warn)
+      : screen_(std::make_unique<PortalScreen>(
+            [this, warn = std::move(warn)](PortalScreen::Failure failure) {
+              if (failure != PortalScreen::Failure::kUnavailable)
+                return warn(CannotSeeTheScreen(failure));
+              std::fputs(
+                  "hueclip: no screen-cast portal here gives the pointer's position; only X11 "
+                  "windows can be read\n",
+                  stderr);
+              // Not replaced from inside its own call.
+              QTimer::singleShot(0, &guard_, [this] {
+                screen_ = MakeX11Screen(X11Screen::Reads::kWindowUnderBlock);
+              });
+            })) {}
+
+  Point GetCursorPos() override { return screen_->GetCursorPos(); }
+  std::unique_ptr<ScreenContext> GetWindowDC() override { return screen_->GetWindowDC(); }
+
+ private:
+  QObject guard_;
+  std::unique_ptr<Screen> screen_;
+};
 #endif
 
 }  // namespace
 
-// Where the cursor and the screen pixels come from, chosen once at start: the X server on an
-// X11 desktop; on a Wayland desktop the screen-cast portal, when it can give the pointer's
-// position (GNOME, KDE); otherwise, as on wlroots desktops or in a build without the portal,
-// what XWayland can read.
+// Where the cursor and the screen pixels come from: the X server on an X11 desktop; on a
+// Wayland desktop the screen-cast portal, when it can give the pointer's position (GNOME,
+// KDE); otherwise, as on wlroots desktops or in a build without the portal, what XWayland can
+// read.
 std::unique_ptr<Screen> QtPlatform::MakeScreen() {
   if (!WaylandSession()) return MakeX11Screen(X11Screen::Reads::kRootWindow);
 #if HUECLIP_PORTAL
-  if (PortalScreen::Available()) {
-    return std::make_unique<PortalScreen>(
-        [this](PortalScreen::Failure failure) { toolkit_->Warn(CannotSeeTheScreen(failure)); });
-  }
-  std::fputs(
-      "hueclip: no screen-cast portal here gives the pointer's position; only X11 windows "
-      "can be read\n",
-      stderr);
+  return std::make_unique<WaylandScreen>([this](std::string_view text) { toolkit_->Warn(text); });
 #else
   std::fputs(
       "hueclip: this build reads the screen only through X11; only X11 windows can be read\n",

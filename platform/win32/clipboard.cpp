@@ -38,6 +38,23 @@ class SystemClipboardApi final : public ClipboardApi {
   void Close() override { CloseClipboard(); }
 };
 
+// Waits `ms` with the program alive: it answers messages sent by other programs, paints and
+// keeps its timers (the sampling goes on). Input and other posted messages stay queued, in
+// order, for the message loop once the copy is done.
+void WaitAlive(DWORD ms) {
+  const ULONGLONG end = GetTickCount64() + ms;
+  for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+    // PeekMessage also delivers the messages sent meanwhile, whatever it returns.
+    MSG msg;
+    if (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE) ||
+        PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+      DispatchMessageW(&msg);
+    else
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now),
+                                QS_PAINT | QS_TIMER | QS_SENDMESSAGE);
+  }
+}
+
 }  // namespace
 
 ClipboardApi& ClipboardApi::System() {
@@ -57,6 +74,12 @@ HWND Clipboard::Owner() {
 }
 
 bool Clipboard::SetText(std::string_view text) {
+  // A copy asked for while another waits for the clipboard (by a message sent from another
+  // program meanwhile) is refused: done first, it would be overwritten by the older text.
+  if (waiting_) {
+    emptied_ = false;
+    return false;
+  }
   const std::wstring wide = Widen(text);
   const std::string ansi = ToAnsi(wide);
   // Both copies are made before the clipboard is touched, so that running out of memory leaves
@@ -67,7 +90,11 @@ bool Clipboard::SetText(std::string_view text) {
   if (unicodeData && ansiData) {
     // Another program may hold the clipboard for a moment; give it about a quarter second.
     for (int attempt = 0; attempt < kTries && !open; ++attempt) {
-      if (attempt > 0) Sleep(kPauseMs);
+      if (attempt > 0) {
+        waiting_ = true;
+        WaitAlive(kPauseMs);
+        waiting_ = false;
+      }
       open = api_->Open(Owner());
     }
   }

@@ -40,6 +40,7 @@ class Clipboard final : public hueclip::Clipboard {
   ClipboardApi* api_;
   HWND owner_ = nullptr;
   bool emptied_ = false;
+  bool waiting_ = false;  // between tries, while messages are handled
 };
 
 }  // namespace hueclip::win32

@@ -27,7 +27,27 @@ BlockBuffer::~BlockBuffer() {
   if (dc_) DeleteDC(dc_);
 }
 
-ScreenContext::ScreenContext(BlockBuffer& buffer) : buffer_(&buffer), dc_(::GetWindowDC(nullptr)) {}
+namespace {
+
+class SystemScreenApi final : public ScreenApi {
+ public:
+  bool GetCursorPos(POINT& p) override { return ::GetCursorPos(&p) != FALSE; }
+  bool Copy(HDC to, int x, int y, int width, int height, HDC from, int fromX, int fromY) override {
+    // SRCCOPY alone: it includes layered windows (since Windows 8), and CAPTUREBLT would make
+    // the system hide and redraw the mouse pointer for every copy, a blink ten times a second.
+    return BitBlt(to, x, y, width, height, from, fromX, fromY, SRCCOPY) != FALSE;
+  }
+};
+
+}  // namespace
+
+ScreenApi& ScreenApi::System() {
+  static SystemScreenApi api;
+  return api;
+}
+
+ScreenContext::ScreenContext(BlockBuffer& buffer, ScreenApi& api)
+    : buffer_(&buffer), api_(&api), dc_(::GetWindowDC(nullptr)) {}
 
 ScreenContext::~ScreenContext() {
   if (dc_) ReleaseDC(nullptr, dc_);
@@ -51,39 +71,41 @@ void ScreenContext::Grab(std::int32_t left, std::int32_t top,
 
   const int dx0 = static_cast<int>(x0 - left), dy0 = static_cast<int>(y0 - top);
   const int w = static_cast<int>(x1 - x0), h = static_cast<int>(y1 - y0);
-  // SRCCOPY alone: it includes layered windows (since Windows 8), and CAPTUREBLT would make the
-  // system hide and redraw the mouse pointer for every copy, a blink ten times a second.
-  const bool copied =
-      buffer_->bits() && BitBlt(buffer_->dc(), dx0, dy0, w, h, dc_, static_cast<int>(x0),
-                                static_cast<int>(y0), SRCCOPY);
-  if (copied) GdiFlush();
+  // A copy that fails (another desktop has the input) leaves nothing to read: GetPixel on the
+  // same DC fails there too.
+  failed_ =
+      !api_->Copy(buffer_->dc(), dx0, dy0, w, h, dc_, static_cast<int>(x0), static_cast<int>(y0));
+  if (failed_) return;
+  GdiFlush();
 
   for (int dy = dy0; dy < dy0 + h; ++dy) {
     for (int dx = dx0; dx < dx0 + w; ++dx) {
       // Between monitors of different sizes the virtual screen has holes.
       const POINT p{static_cast<LONG>(left + dx), static_cast<LONG>(top + dy)};
       if (!MonitorFromPoint(p, MONITOR_DEFAULTTONULL)) continue;
-      std::int32_t& pixel = out[static_cast<std::size_t>(dy * kSize + dx)];
-      if (copied) {
-        // The DIB holds 0x00RRGGBB; a colour value is 0x00BBGGRR.
-        const std::uint32_t v = buffer_->bits()[dy * kSize + dx];
-        pixel = static_cast<std::int32_t>(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF));
-      } else {
-        // No block copy (a driver that refuses it): read the pixel the slow way.
-        pixel = static_cast<std::int32_t>(::GetPixel(dc_, p.x, p.y));
-      }
+      // The DIB holds 0x00RRGGBB; a colour value is 0x00BBGGRR.
+      const std::uint32_t v = buffer_->bits()[dy * kSize + dx];
+      out[static_cast<std::size_t>(dy * kSize + dx)] =
+          static_cast<std::int32_t>(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF));
     }
   }
 }
 
-Point Screen::GetCursorPos() {
-  POINT p{};
-  ::GetCursorPos(&p);
-  return {static_cast<std::int32_t>(p.x), static_cast<std::int32_t>(p.y)};
-}
+Point Screen::GetCursorPos() { return cursor_; }
 
 std::unique_ptr<hueclip::ScreenContext> Screen::GetWindowDC() {
-  return std::make_unique<ScreenContext>(buffer_);
+  if (!buffer_ || !buffer_->bits()) buffer_.emplace();
+  POINT p{};
+  if (!buffer_->bits() || !api_->GetCursorPos(p)) return nullptr;
+  auto context = std::make_unique<ScreenContext>(*buffer_, *api_);
+  if (!context->dc()) return nullptr;
+  // The pass's block is copied now, so that a copy that fails gives no context. The pass then
+  // reads it from memory, from its top-left corner on.
+  constexpr int kHalf = PixelBlockContext::kSize / 2;
+  context->GetPixel(static_cast<std::int32_t>(p.x) - kHalf, static_cast<std::int32_t>(p.y) - kHalf);
+  if (context->failed()) return nullptr;
+  cursor_ = {static_cast<std::int32_t>(p.x), static_cast<std::int32_t>(p.y)};
+  return context;
 }
 
 }  // namespace hueclip::win32

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "platform/pixel_block.h"
 #include "platform/services.h"
@@ -30,17 +31,33 @@ class BlockBuffer {
   std::uint32_t* bits_ = nullptr;
 };
 
+// The system calls of a sampling pass that fail while another desktop has the input (the lock
+// screen, a UAC prompt, a disconnected Remote Desktop session). The system's are the real
+// thing; tests put in a fake that refuses them.
+class ScreenApi {
+ public:
+  virtual ~ScreenApi() = default;
+  virtual bool GetCursorPos(POINT& p) = 0;
+  // BitBlt with SRCCOPY.
+  virtual bool Copy(HDC to, int x, int y, int width, int height, HDC from, int fromX,
+                    int fromY) = 0;
+
+  static ScreenApi& System();
+};
+
 // The whole screen for one sampling pass: GetWindowDC(NULL) from construction to destruction.
 // Reads answer what GetPixel on that DC answers: 0x00BBGGRR, or -1 for a point outside the
 // virtual screen or off every monitor.
 class ScreenContext final : public PixelBlockContext {
  public:
-  explicit ScreenContext(BlockBuffer& buffer);
+  ScreenContext(BlockBuffer& buffer, ScreenApi& api);
   ~ScreenContext() override;
   ScreenContext(const ScreenContext&) = delete;
   ScreenContext& operator=(const ScreenContext&) = delete;
 
   HDC dc() const { return dc_; }
+  // Whether a block copy failed: the screen could not be read, and the block reads as -1.
+  bool failed() const { return failed_; }
 
  protected:
   void Grab(std::int32_t left, std::int32_t top,
@@ -48,16 +65,25 @@ class ScreenContext final : public PixelBlockContext {
 
  private:
   BlockBuffer* buffer_;
+  ScreenApi* api_;
   HDC dc_;
+  bool failed_ = false;
 };
 
 class Screen final : public hueclip::Screen {
  public:
+  explicit Screen(ScreenApi& api = ScreenApi::System()) : api_(&api) {}
+
+  // Where the last pass that had a context found the cursor.
   Point GetCursorPos() override;
+  // Finds the cursor and copies the block around it at once; null when either fails, so that
+  // the pass leaves the window as it was.
   std::unique_ptr<hueclip::ScreenContext> GetWindowDC() override;
 
  private:
-  BlockBuffer buffer_;
+  ScreenApi* api_;
+  std::optional<BlockBuffer> buffer_;  // made again by a pass while it could not be made
+  Point cursor_;
 };
 
 }  // namespace hueclip::win32

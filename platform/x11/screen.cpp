@@ -1,3 +1,21 @@
+// Screen provider for X11 desktops, and for X windows on Wayland desktops without a usable
+// screen-cast portal: the cursor and the pixels read straight from the X server with Xlib.
+//
+// Supports:
+//  - true colour screens of 15 bits a pixel and more, whatever the channels' order and width,
+//    and direct colour screens, whose pixels go through the colour map;
+//  - several X screens on one server: the pixels come from the screen the pointer is on;
+//  - a screen that grows or shrinks while Hueclip runs (the root window is measured again);
+//  - blocks that cross the screen's edge: the part beyond it reads as black, and nothing is
+//    asked of the server for a block wholly off the screen;
+//  - rootless servers (XWayland): the block is read from the top-level X window under its
+//    centre, clipped to that window.
+// Does not support:
+//  - 8-bit (pseudo colour) screens, which Qt cannot paint on: the program refuses them at start;
+//  - on a rootless server, native Wayland windows and the desktop itself: they read as nothing
+//    (black), as does the part of the block beyond the X window under its centre.
+//
+// A sampling pass costs two requests: the pointer query and one image of the block.
 #include "platform/x11/screen.h"
 
 #include <X11/Xlib.h>

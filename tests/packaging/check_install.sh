@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Linux build into a scratch root, as the .deb will, checks that exactly the
-# expected files land where desktops, software centres and man look for them, and runs the
-# freedesktop validators over them (any warning fails).
+# expected files land where desktops, software centres and man look for them, the icons at the
+# sizes their folders name, and runs the freedesktop validators over them (any warning fails).
 #   check_install.sh CMAKE BUILD_DIR SCRATCH_DIR
 set -u
 cmake=$1 build=$2 scratch=$3
@@ -13,8 +13,12 @@ rm -rf "$root"
 
 expected="./usr/bin/hueclip
 ./usr/share/applications/$id.desktop
+./usr/share/doc/hueclip/changelog.gz
 ./usr/share/doc/hueclip/copyright
+./usr/share/icons/hicolor/128x128/apps/hueclip.png
 ./usr/share/icons/hicolor/32x32/apps/hueclip.png
+./usr/share/icons/hicolor/48x48/apps/hueclip.png
+./usr/share/icons/hicolor/64x64/apps/hueclip.png
 ./usr/share/man/man1/hueclip.1.gz
 ./usr/share/metainfo/$id.metainfo.xml"
 got=$(cd "$root" && find . -type f | sort)
@@ -23,6 +27,10 @@ fail=0
 [ -x "$root/usr/bin/hueclip" ] || { echo "FAIL bin/hueclip is not executable"; fail=1; }
 
 u=$root/usr/share
+for n in 32 48 64 128; do # width and height from the PNG header
+  wh=$(od -An -tu4 --endian=big -j16 -N8 "$u/icons/hicolor/${n}x$n/apps/hueclip.png" | xargs)
+  [ "$wh" = "$n $n" ] || { echo "FAIL icon in ${n}x$n is ${wh:-missing}"; fail=1; }
+done
 out=$(desktop-file-validate "$u/applications/$id.desktop" 2>&1) && [ -z "$out" ] ||
   { printf 'FAIL desktop entry\n%s\n' "$out"; fail=1; }
 appstreamcli validate-tree --no-net "$root" || { echo "FAIL metainfo"; fail=1; }

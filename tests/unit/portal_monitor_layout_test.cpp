@@ -10,8 +10,10 @@ namespace hueclip::portal {
 namespace {
 
 // Which monitor, and which of its pixels, shows the screen pixel (x, y): "-1" off every one.
-std::string Locate(const std::vector<MonitorGeometry>& monitors, std::int64_t x, std::int64_t y) {
-  const std::vector<PixelRect> rects = PlaceMonitors(monitors);
+// `pointed`: the monitor whose stream has the pointer on its frame.
+std::string Locate(const std::vector<MonitorGeometry>& monitors, std::int64_t x, std::int64_t y,
+                   int pointed = -1) {
+  const std::vector<PixelRect> rects = PlaceMonitors(monitors, pointed);
   const int i = MonitorAt(rects, x, y);
   if (i < 0) return "-1";
   const PixelRect& r = rects[static_cast<std::size_t>(i)];
@@ -71,6 +73,40 @@ TEST(QtMonitorLayout, MonitorsWithoutAFrameSizeHoldNoPixels) {
   EXPECT_EQ(Locate(left, -800, -100), "0:0,0");
   EXPECT_EQ(Locate(left, -1, 499), "0:799,599");
   EXPECT_EQ(Locate(left, 0, 0), "1:0,0");
+}
+
+TEST(QtMonitorLayout, WithoutKnownPlacesOnlyTheMonitorWithThePointerIsRead) {
+  // KDE's monitor streams: sizes, no positions.
+  const std::vector<MonitorGeometry> kde{{0, 0, 1920, 1080, 1920, 1080, false},
+                                         {0, 0, 1280, 720, 1280, 720, false}};
+  // A stream of the whole workspace beside one of its monitors; mirrored monitors.
+  const std::vector<MonitorGeometry> workspace{{0, 0, 3200, 1080, 3200, 1080},
+                                               {1920, 0, 1280, 720, 1280, 720}};
+  const std::vector<MonitorGeometry> mirrored{{0, 0, 1920, 1080, 1920, 1080},
+                                              {0, 0, 1920, 1080, 1920, 1080}};
+  // One monitor's position is missing, and it would not overlap the other's.
+  const std::vector<MonitorGeometry> half{{640, 0, 640, 480, 640, 480},
+                                          {0, 0, 640, 480, 640, 480, false}};
+  const struct {
+    const std::vector<MonitorGeometry>& desk;
+    int pointed;
+    std::int64_t x, y;
+    const char* at;
+  } cases[] = {
+      {kde, 1, 5, 5, "1:5,5"},
+      {kde, 1, 1279, 719, "1:1279,719"},
+      {kde, 1, 1280, 5, "-1"},
+      {kde, 0, 1900, 5, "0:1900,5"},
+      {kde, -1, 5, 5, "-1"},
+      {workspace, 1, 5, 5, "1:5,5"},
+      {workspace, 0, 3000, 5, "0:3000,5"},
+      {mirrored, 1, 0, 0, "1:0,0"},
+      {half, 1, 639, 0, "1:639,0"},
+      {half, 1, 640, 0, "-1"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Locate(c.desk, c.x, c.y, c.pointed), c.at)
+        << "pointer on " << c.pointed << ", pixel " << c.x << "," << c.y;
 }
 
 // Two shared monitors side by side: 640 x 480 pixels, then 320 x 240.

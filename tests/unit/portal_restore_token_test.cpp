@@ -12,6 +12,8 @@
 namespace hueclip::portal {
 namespace {
 
+constexpr char kToken[] = "a2a7e108-dc27-4eef-9c3b-0d51b7c1a2f4";
+
 TEST(QtRestoreToken, LivesInTheUsersStateDirectory) {
   EXPECT_EQ(RestoreTokenPath("/x/state", "/home/u"), "/x/state/hueclip/screen-cast-token");
   EXPECT_EQ(RestoreTokenPath("/x/state/", "/home/u"), "/x/state/hueclip/screen-cast-token");
@@ -44,22 +46,22 @@ TEST_F(QtRestoreTokenFile, IsCreatedWithItsDirectoriesForTheUserAlone) {
   const std::string path = RestoreTokenPath((dir_ + "/state").c_str(), nullptr);
   EXPECT_EQ(LoadRestoreToken(path), "");  // nothing stored yet
   const mode_t umask_before = umask(0);   // the widest umask must not widen the file
-  ASSERT_TRUE(SaveRestoreToken(path, "a2a7e108-dc27-4eef"));
+  ASSERT_TRUE(SaveRestoreToken(path, kToken));
   umask(umask_before);
   EXPECT_EQ(Mode(path), 0600u);
   EXPECT_EQ(Mode(dir_ + "/state/hueclip"), 0700u);
-  EXPECT_EQ(LoadRestoreToken(path), "a2a7e108-dc27-4eef");
+  EXPECT_EQ(LoadRestoreToken(path), kToken);
 }
 
 TEST_F(QtRestoreTokenFile, ANewTokenReplacesTheOldAndTightensItsMode) {
   const std::string path = dir_ + "/token";
-  { std::ofstream(path) << "old-token-that-was-longer\n"; }
+  { std::ofstream(path) << "garbage that was longer than a token\n"; }
   chmod(path.c_str(), 0644);
   // A temporary file left over by a crash, readable by all.
   { std::ofstream(path + ".new") << "x"; }
   chmod((path + ".new").c_str(), 0666);
-  ASSERT_TRUE(SaveRestoreToken(path, "new"));
-  EXPECT_EQ(LoadRestoreToken(path), "new");
+  ASSERT_TRUE(SaveRestoreToken(path, kToken));
+  EXPECT_EQ(LoadRestoreToken(path), kToken);
   EXPECT_EQ(Mode(path), 0600u);
   EXPECT_NE(access((path + ".new").c_str(), F_OK), 0);  // no temporary file left behind
 }
@@ -69,18 +71,24 @@ TEST_F(QtRestoreTokenFile, AnUnusableDirectoryOnlyMeansNoToken) {
   const std::string blocker = dir_ + "/file";
   { std::ofstream(blocker) << "x"; }
   const std::string path = RestoreTokenPath(blocker.c_str(), nullptr);
-  EXPECT_FALSE(SaveRestoreToken(path, "token"));
+  EXPECT_FALSE(SaveRestoreToken(path, kToken));
   EXPECT_EQ(LoadRestoreToken(path), "");
-  EXPECT_FALSE(SaveRestoreToken("", "token"));
+  EXPECT_FALSE(SaveRestoreToken("", kToken));
 }
 
+// The portal refuses the whole request when a token is not a UUID, so nothing else is sent.
 TEST_F(QtRestoreTokenFile, FilesThatHoldNoTokenAreIgnored) {
   const std::string path = dir_ + "/token";
-  for (const std::string& content : {std::string("two words\n"), std::string("bin\x01ary"),
-                                     std::string(2000, 'a'), std::string("\n")}) {
+  for (const std::string& content :
+       {std::string("garbage\n"), std::string("two words\n"), std::string("bin\x01ary"),
+        std::string(2000, 'a'), std::string("\n"), std::string(kToken).substr(1),
+        std::string(kToken) + "0", std::string(kToken).replace(8, 1, "0"),
+        std::string(kToken).replace(35, 1, "g"), std::string(kToken) + " x"}) {
     { std::ofstream(path) << content; }
-    EXPECT_EQ(LoadRestoreToken(path), "") << content.size();
+    EXPECT_EQ(LoadRestoreToken(path), "") << content;
   }
+  { std::ofstream(path) << "A2A7E108-DC27-4EEF-9C3B-0D51B7C1A2F4\n"; }  // either case
+  EXPECT_EQ(LoadRestoreToken(path), "A2A7E108-DC27-4EEF-9C3B-0D51B7C1A2F4");
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #include "desktop.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <utility>
 
 #include "pattern.h"
 
@@ -52,6 +55,38 @@ bool Desktop::Start(std::string* error) {
 
 namespace {
 
+// Whether pid runs (a process that ended but is not reaped yet does not).
+bool Running(pid_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string pid_field, name, state;
+  return stat >> pid_field >> name >> state && state != "Z";
+}
+
+}  // namespace
+
+bool Desktop::RestartPipeWire(std::string* error) {
+  mutter_.Stop();
+  const std::string dir = std::getenv("HUECLIP_SESSION_DIR");
+  for (const char* server : {"WIREPLUMBER", "PIPEWIRE"}) {
+    const std::string var = std::string("HUECLIP_") + server + "_PID";
+    const pid_t pid = std::getenv(var.c_str()) ? std::atoi(std::getenv(var.c_str())) : 0;
+    if (pid <= 0 || kill(pid, SIGTERM) != 0) return *error = var + " names no server", false;
+    if (!x_.Poll([&] { return !Running(pid); }, 5s)) return *error = var + " did not end", false;
+  }
+  const std::string socket = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pipewire-0";
+  for (const char* server : {"pipewire", "wireplumber"}) {
+    const pid_t pid = Spawn({"/bin/sh", "-c", "exec \"$0\" >>\"$1/$0.log\" 2>&1", server, dir});
+    setenv((std::string("HUECLIP_") + (server[0] == 'p' ? "PIPEWIRE" : "WIREPLUMBER") + "_PID")
+               .c_str(),
+           std::to_string(pid).c_str(), 1);
+    if (server[0] == 'p' && !x_.Poll([&] { return access(socket.c_str(), F_OK) == 0; }, 5s))
+      return *error = "pipewire did not start again", false;
+  }
+  return mutter_.Start(error);
+}
+
+namespace {
+
 // Where the pixels of colour c lie inside r: their bounding box, and how many there are.
 struct Patch {
   Rect box;
@@ -88,7 +123,7 @@ std::optional<Rect> ShareDialog(const Image& img) {
 
 bool Desktop::ShareDialogShown() { return ShareDialog(mutter_.Screen()).has_value(); }
 
-bool Desktop::AnswerShareDialog(bool share) {
+bool Desktop::AnswerShareDialog(bool share, int row) {
   if (!x_.Poll([&] { return ShareDialogShown(); }, 10s)) return false;
   mutter_.MovePointer(kPatternWidth / 2, kPatternHeight - 10);  // no row highlighted under it
   // A dialog just mapped may not be drawn, nor take input, yet: look until its parts show. It
@@ -100,6 +135,7 @@ bool Desktop::AnswerShareDialog(bool share) {
   mutter_.Click(body->x + body->w / 2, body->y - 25);
   Rect left, right;
   int top = -1, bottom = -1;
+  std::vector<std::pair<int, int>> rows;  // first and last line of each
   Patch button;
   const bool found = x_.Poll(
       [&] {
@@ -111,17 +147,23 @@ bool Desktop::AnswerShareDialog(bool share) {
         if (!share) return (button = Find(img, left, kCancelGrey)).count >= 100;
         // The list's rows: the lines of the body that are mostly white.
         top = bottom = -1;
+        rows.clear();
         for (int y = body->y; y < body->y + body->h; ++y) {
           if (Find(img, {body->x, y, body->w, 1}, kRowWhite).count < body->w / 2) continue;
           if (top < 0) top = y;
-          bottom = y;
+          if (rows.empty() || rows.back().second < y - 1) rows.emplace_back(y, y);
+          bottom = rows.back().second = y;
         }
+        if (row >= static_cast<int>(rows.size())) return false;
         return top >= 0 && (button = Find(img, right, kShareDisabled)).count >= 100;
       },
       3s);
   if (!found) return false;
   x_.Sleep(300ms);
   if (share) {
+    if (row >= 0)
+      top = rows[static_cast<std::size_t>(row)].first,
+      bottom = rows[static_cast<std::size_t>(row)].second;
     mutter_.Click(body->x + body->w / 2, (top + bottom) / 2);
     x_.Poll([&] { return Find(mutter_.Screen(), right, kShareEnabled).count >= 100; }, 2s);
   }

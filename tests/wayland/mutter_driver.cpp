@@ -135,13 +135,17 @@ struct MutterDriver::Frames {
 
 MutterDriver::MutterDriver() : frames_(std::make_unique<Frames>()) {}
 
-MutterDriver::~MutterDriver() {
-  frames_.reset();
+MutterDriver::~MutterDriver() { Stop(); }
+
+void MutterDriver::Stop() {
+  frames_ = std::make_unique<Frames>();
   if (bus_) {
     if (!session_.empty())
       g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "Stop", nullptr));
     g_object_unref(bus_);
   }
+  bus_ = nullptr;
+  session_.clear();
 }
 
 GVariant* MutterDriver::Call(const char* path, const char* interface, const char* method,

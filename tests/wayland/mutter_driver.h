@@ -20,6 +20,8 @@ class MutterDriver {
   // Connects to the session bus of DBUS_SESSION_BUS_ADDRESS, starts a remote-desktop session
   // with a screen-cast stream of the primary monitor, and waits for its first frame.
   bool Start(std::string* error);
+  // Ends the remote-desktop session (if mutter has not ended it already); Start may follow.
+  void Stop();
 
   void MovePointer(int x, int y);
   void Click(int x, int y);

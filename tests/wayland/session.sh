@@ -2,27 +2,31 @@
 # Runs a command inside a private, headless GNOME Wayland session and tears the session down
 # afterwards, whatever happens:
 #
-#   tests/wayland/session.sh [--keep] [--] COMMAND [ARG...]
+#   tests/wayland/session.sh [--keep] [--monitors N] [--] COMMAND [ARG...]
 #
 # The session is a private D-Bus session bus, PipeWire and WirePlumber, mutter as a headless
-# Wayland compositor with one 640x480 virtual monitor and Xwayland, and xdg-desktop-portal with
+# Wayland compositor with one 640x480 virtual monitor (--monitors: N of them, side by side, the
+# first one primary) and Xwayland, and xdg-desktop-portal with
 # its GNOME backend. COMMAND runs with DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR, WAYLAND_DISPLAY,
 # DISPLAY (Xwayland), XDG_CURRENT_DESKTOP=GNOME and XDG_SESSION_TYPE=wayland set, and with the
 # XDG_*_HOME directories in a fresh directory (HUECLIP_SESSION_DIR), so that nothing of the
 # user's own settings, portal permissions or stored tokens takes part. HUECLIP_MUTTER_PID and
-# HUECLIP_PIPEWIRE_PID name the servers whose cost the benchmark measures. --keep leaves that
+# HUECLIP_PIPEWIRE_PID name the servers whose cost the benchmark measures, and
+# HUECLIP_WIREPLUMBER_PID the session manager, which a test restarts with PipeWire. --keep leaves that
 # directory (with the logs of every server) behind. The exit status is COMMAND's.
 set -euo pipefail
 
 keep=0
+monitors=1
 while [ $# -gt 0 ]; do
   case "$1" in
     --keep) keep=1; shift ;;
+    --monitors) monitors=$2; shift 2 ;;
     --) shift; break ;;
     *) break ;;
   esac
 done
-[ $# -gt 0 ] || { echo "usage: $0 [--keep] [--] COMMAND [ARG...]" >&2; exit 2; }
+[ $# -gt 0 ] || { echo "usage: $0 [--keep] [--monitors N] [--] COMMAND [ARG...]" >&2; exit 2; }
 
 for tool in dbus-daemon dbus-send dbus-update-activation-environment pipewire wireplumber \
             mutter Xwayland setpriv /usr/libexec/xdg-desktop-portal \
@@ -86,13 +90,16 @@ start pipewire pipewire
 export HUECLIP_PIPEWIRE_PID=$!
 wait_for test -S "$XDG_RUNTIME_DIR/pipewire-0" || fail "pipewire did not start"
 start wireplumber wireplumber
+export HUECLIP_WIREPLUMBER_PID=$!
 
 # mutter starts the command after its command line once Wayland and Xwayland are up, with
 # DISPLAY and XAUTHORITY (Xwayland's) set: that command records them and then waits for the
 # session's end.
 export WAYLAND_DISPLAY=hueclip-wl-$$
+virtual_monitors=()
+for _ in $(seq "$monitors"); do virtual_monitors+=(--virtual-monitor 640x480); done
 start mutter mutter --headless --wayland --wayland-display="$WAYLAND_DISPLAY" \
-  --virtual-monitor 640x480 -- \
+  "${virtual_monitors[@]}" -- \
   sh -c 'printf "%s\n" "$DISPLAY" "$XAUTHORITY" >"$0.tmp" && mv "$0.tmp" "$0" &&
          exec setpriv --pdeathsig KILL sleep infinity' "$dir/display"
 export HUECLIP_MUTTER_PID=$!

@@ -8,11 +8,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <ranges>
 
 #include "desktop.h"
 #include "picker_scenarios.h"
@@ -51,7 +54,9 @@ class WaylandEnvironment : public ::testing::Environment {
 MutterDriver& M() { return g_desktop->mutter(); }
 XDriver& X() { return g_desktop->x(); }
 bool ShareDialogShown() { return g_desktop->ShareDialogShown(); }
-bool AnswerShareDialog(bool share) { return g_desktop->AnswerShareDialog(share); }
+bool AnswerShareDialog(bool share, int row = -1) {
+  return g_desktop->AnswerShareDialog(share, row);
+}
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -67,11 +72,14 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     Launch(g_tmp / "state");
   }
 
-  // share: how the permission dialog is answered, when it comes.
-  void Launch(const fs::path& state, const std::vector<std::string>& env = {}, bool share = true) {
+  // share: how the permission dialog is answered, when it comes; ask: it comes even though
+  // something is stored; row: the monitor shared, when there are several (-1: the middle of
+  // the list).
+  void Launch(const fs::path& state, const std::vector<std::string>& env = {}, bool share = true,
+              bool ask = false, int row = -1) {
     KillGroup(pid_);
     state_ = state;
-    bool token_stored = fs::exists(state / "hueclip") && !fs::is_empty(state / "hueclip");
+    bool token_stored = !ask && fs::exists(state / "hueclip") && !fs::is_empty(state / "hueclip");
     fs::create_directories(state);
     std::vector<std::string> environment = env;
     environment.push_back("XDG_STATE_HOME=" + state.string());  // where the token is kept
@@ -82,7 +90,7 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     X().Poll([&] { return Client().x == kWindowX && Client().y == kWindowY; }, 3s);
     ASSERT_EQ(Client().x, kWindowX) << "mutter did not move the main window";
     if (!token_stored) {
-      ASSERT_TRUE(AnswerShareDialog(share))
+      ASSERT_TRUE(AnswerShareDialog(share, row))
           << "no Screen Share dialog: the program did not ask the screen-cast portal";
     }
     if (share) Focus();
@@ -219,6 +227,134 @@ TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   EXPECT_TRUE(X().Viewable(main_)) << "the main window is gone";
   EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";
   EXPECT_TRUE(Stored().empty()) << "a token stored though sharing was refused";
+}
+
+// A token file that holds no token of the portal's (xdg-desktop-portal refuses anything but a
+// UUID) stands in nobody's way: the dialog comes, and the token given then replaces it.
+TEST_F(Hueclip, AGarbageTokenFileIsReplacedAfterTheDialog) {
+  const fs::path state = g_tmp / "garbage";
+  fs::remove_all(state);
+  fs::create_directories(state / "hueclip");
+  std::ofstream(state / "hueclip" / "screen-cast-token") << "garbage\n";
+  ASSERT_NO_FATAL_FAILURE(Launch(state, {}, true, true));
+  M().MovePointer(150, 90);
+  EXPECT_EQ(WaitForBlock(BlockAt(150, 90)), "");
+  std::string token;
+  std::getline(std::ifstream(state / "hueclip" / "screen-cast-token"), token);
+  EXPECT_EQ(token.size(), 36u) << token;  // a UUID
+}
+
+// Ends the process that owns a name on the session bus (found through the bus, never by its
+// name among the machine's processes) and waits until the name is free.
+bool EndOwnerOf(const std::string& name) {
+  const std::string bus =
+      "dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus /org/freedesktop/DBus "
+      "org.freedesktop.DBus.";
+  const std::string kill = "kill $(" + bus + "GetConnectionUnixProcessID string:" + name +
+                           " | awk '{print $2}') 2>/dev/null";
+  const std::string freed = bus + "NameHasOwner string:" + name + " | grep -q false";
+  return std::system(kill.c_str()) == 0 &&
+         X().Poll([&] { return std::system(freed.c_str()) == 0; }, 3s);
+}
+
+// A portal that the session bus starts only on demand, and slowly, is waited for: the program
+// reads the native Wayland picture through it rather than only X11 windows.
+TEST_F(Hueclip, ASlowPortalIsWaitedFor) {
+  KillGroup(pid_);
+  const fs::path services = fs::path(std::getenv("XDG_DATA_HOME")) / "dbus-1/services";
+  const fs::path started = g_tmp / "slow-portal-started";
+  fs::create_directories(services);
+  std::ofstream(services / "org.freedesktop.portal.Desktop.service")
+      << "[D-BUS Service]\nName=org.freedesktop.portal.Desktop\nExec=/bin/sh -c 'touch "
+      << started.string() << "; sleep 3; exec /usr/libexec/xdg-desktop-portal'\n";
+  ASSERT_EQ(std::system("dbus-send --session --print-reply --dest=org.freedesktop.DBus "
+                        "/org/freedesktop/DBus org.freedesktop.DBus.ReloadConfig >/dev/null"),
+            0);
+  ASSERT_TRUE(EndOwnerOf("org.freedesktop.portal.Desktop")) << "the portal did not end";
+  const fs::path state = g_tmp / "slow-portal";
+  fs::remove_all(state);
+  ASSERT_NO_FATAL_FAILURE(Launch(state));
+  EXPECT_TRUE(fs::exists(started)) << "the bus started the portal in some other way";
+  M().MovePointer(60, 420);
+  EXPECT_EQ(WaitForBlock(BlockAt(60, 420)), "");
+}
+
+// The streams lost while the user keeps sharing: the program shares the screen again by itself
+// with its token, without a word, and samples as before. PipeWire and WirePlumber restart as
+// a desktop update does; the portal's GNOME backend ends as in a crash (mutter ends its screen
+// casts with it, and the bus starts it again when asked).
+TEST_F(Hueclip, SamplingGoesOnWhenTheStreamsAreLost) {
+  std::string error;
+  const std::pair<const char*, std::function<bool()>> losses[] = {
+      {"PipeWire restarted", [&] { return g_desktop->RestartPipeWire(&error); }},
+      {"backend ended", [&] { return EndOwnerOf("org.freedesktop.impl.portal.desktop.gnome"); }},
+  };
+  for (const auto& [what, lose] : losses) {
+    SCOPED_TRACE(what);
+    M().MovePointer(230, 70);
+    ASSERT_EQ(WaitForBlock(BlockAt(230, 70)), "");
+    ASSERT_TRUE(lose()) << error;
+    std::string diff = "never sampled";
+    for (int i = 0; i < 40 && !diff.empty(); ++i) {  // the pointer's position comes as it moves
+      M().MovePointer(320 + i % 2, 180);
+      X().Poll([&] { return (diff = BlockMismatch(Shot(), BlockAt(320 + i % 2, 180))).empty(); },
+               300ms);
+    }
+    EXPECT_EQ(diff, "");
+    EXPECT_EQ(X().FindAll([&](const std::string& t) {
+                   return Lower(t).find("hueclip") != std::string::npos;
+                 })
+                  .size(),
+              1u)
+        << "a message box came up";
+    EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";
+  }
+}
+
+// Two monitors side by side (session.sh --monitors 2), one of them shared. mutter marks the
+// cursor valid on the stream of every monitor that the cursor's image touches, with a position
+// outside that stream's frame: near the seam on the monitor left out, the picker keeps what it
+// showed rather than black cells at a made-up position.
+class HueclipOnTwoMonitors : public Hueclip {
+ protected:
+  void SetUp() override { ASSERT_NE(g_desktop, nullptr); }
+
+  // Shares monitor `shared` alone (0: the left one), lets the cells show the pointer at `from`
+  // on it, then puts the pointer at `seam`, on the other monitor. A click on a value label
+  // moves the pointer: the copies that check C are made before the move to `from` and after F.
+  void KeepsWhatItShowed(int shared, std::pair<int, int> from, std::pair<int, int> seam) {
+    SCOPED_TRACE("monitor " + std::to_string(shared) + " shared");
+    ASSERT_NO_FATAL_FAILURE(
+        Launch(g_tmp / ("shared-" + std::to_string(shared)), {}, true, false, shared));
+    const auto label = [&] { ClickAt(73, kLabelTop[1] + 8); };
+    CopiedBy(label);  // C's four lines are then a change
+    M().MovePointer(from.first, from.second);
+    const std::string pos =
+        "Pos: " + std::to_string(from.first) + ", " + std::to_string(from.second) + "\r\n";
+    std::string shown;
+    X().Poll([&] { return (shown = CopiedBy([&] { M().Key(XK_c); })).starts_with(pos); }, 5s);
+    ASSERT_TRUE(shown.starts_with(pos)) << shown;
+    const auto cells = [&] {
+      std::string all;
+      for (const Image shot = Shot(); int i : std::views::iota(0, 25))
+        all += Hex(Cell(shot, i, false)) + (i % 5 == 4 ? "\n" : " ");
+      return all;
+    };
+    const std::string before = cells();
+    ASSERT_EQ(before.find(Hex(kBlack)), std::string::npos) << before;
+    M().MovePointer(seam.first, seam.second);
+    X().Sleep(700ms);
+    EXPECT_EQ(cells(), before);
+    M().Key(XK_f);
+    ASSERT_TRUE(WaitTitle("-Frozen-"));
+    CopiedBy(label);
+    EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }), shown);
+  }
+};
+
+TEST_F(HueclipOnTwoMonitors, NearTheSeamOnTheMonitorLeftOutNothingIsMadeUp) {
+  KeepsWhatItShowed(1, {900, 100}, {632, 200});
+  KeepsWhatItShowed(0, {600, 100}, {642, 200});
 }
 
 // With no screen-cast portal that gives the pointer's position (as on wlroots desktops; here

@@ -1,9 +1,9 @@
 // What only Win32 can check of the Windows build (what the window shows, its keys and copies are
 // checked by the acceptance suite under Wine): the resources of hueclip.exe read back through
-// the system, the screen context against GetPixel, the clipboard's failure paths, the program's
-// windows on the Win32 toolkit (size limits, Alt+letter, input methods, a DPI change, an
-// exception in a handler), and a running hueclip.exe meeting a clipboard held by another
-// program. Prints "PASS name" or "FAIL name: detail" per check, then "N passed, M failed"
+// the system, the screen context against GetPixel, the screen's and the clipboard's failure
+// paths, the program's windows on the Win32 toolkit (size limits, Alt+letter, input methods, a
+// DPI change, an exception in a handler), and a running hueclip.exe meeting a clipboard held by
+// another program. Prints "PASS name" or "FAIL name: detail" per check, then "N passed, M failed"
 // (scripts/test-windows adds these up).
 // Usage: hueclip_windows_test <path to hueclip.exe>
 #include <cstdint>
@@ -13,7 +13,6 @@
 #include <stdexcept>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "platform/win32/clipboard.h"
 #include "platform/win32/resource_ids.h"
@@ -167,6 +166,67 @@ void ScreenChecks() {
   DestroyWindow(pattern);
 }
 
+// The system's screen calls, except those the test refuses; the cursor is where the test says.
+class RefusingScreenApi final : public hueclip::win32::ScreenApi {
+ public:
+  bool refuseCursor = false, refuseCopy = false;
+  POINT cursor{};
+
+  bool GetCursorPos(POINT& p) override {
+    p = cursor;
+    return !refuseCursor;
+  }
+  bool Copy(HDC to, int x, int y, int width, int height, HDC from, int fromX, int fromY) override {
+    return !refuseCopy && System().Copy(to, x, y, width, height, from, fromX, fromY);
+  }
+};
+
+// While the screen cannot be read (another desktop has the input), a pass leaves the cells and
+// readouts as they were; the next pass that can read it samples again.
+void UnreadableScreenChecks() {
+  HWND pattern = ShowPattern();
+  RefusingScreenApi api;
+  hueclip::win32::Toolkit toolkit;
+  hueclip::win32::Screen screen(api);
+  hueclip::win32::Clipboard clipboard;
+  hueclip::win32::Shell shell;
+  hueclip::Services services{screen, clipboard, shell, toolkit};
+  hueclip::MainWindow main(services);
+  // What the window shows: the readouts, then the cells (the top-left cell is selected).
+  const auto shown = [&] {
+    std::string text;
+    for (std::size_t id : {hueclip::main_ids::lblPos, hueclip::main_ids::lblHex,
+                           hueclip::main_ids::lblRGB, hueclip::main_ids::lblLong})
+      text += main.form().control(id).Caption() + "; ";
+    for (int i = 0; i < 25; ++i) text += std::to_string(main.pix(i).FillColor()) + " ";
+    return text;
+  };
+  const auto pass = [&] { main.form().TimerFired(hueclip::main_ids::Timer1); };
+  const auto showsPatternAt = [&](int x, int y) {
+    return main.form().control(hueclip::main_ids::lblPos).Caption() ==
+               std::to_string(x) + ", " + std::to_string(y) &&
+           main.pix(0).FillColor() == static_cast<hueclip::Colour>(PatternColour(
+                                          x - 2 - kPattern.left, y - 2 - kPattern.top));
+  };
+  api.cursor = {210, 160};
+  pass();
+  const std::string before = shown();
+  Check(showsPatternAt(210, 160), "a pass shows the pattern under the cursor", before);
+  api.cursor = {205, 155};
+  for (bool* refused : {&api.refuseCursor, &api.refuseCopy}) {
+    *refused = true;
+    pass();
+    *refused = false;
+    Check(shown() == before,
+          std::string("a pass whose ") + (refused == &api.refuseCursor ? "cursor query" : "copy") +
+              " fails leaves the cells and readouts as they were",
+          shown());
+  }
+  pass();
+  Check(showsPatternAt(205, 155), "the next pass that can read the screen samples again", shown());
+  DestroyWindow(pattern);
+}
+
 // --- A running hueclip.exe ---------------------------------------------------------------------
 
 DWORD pid = 0;
@@ -235,22 +295,32 @@ std::string ClipboardText() {
 
 // --- The clipboard's failure paths, through a fake that refuses calls ------------------------
 
-// The system's clipboard calls, except those the test refuses; records the formats set.
+// Runs `step(0)`, `step(1)`, ... from a thread timer inside the toolkit's message loop (and its
+// modal loops), one step every `everyMs`, until a step returns false.
+std::function<bool(int)> timedStep;
+int stepCount = 0;
+UINT_PTR stepTimer = 0;
+
+void RunSteps(UINT everyMs, std::function<bool(int)> step) {
+  timedStep = std::move(step);
+  stepCount = 0;
+  stepTimer = SetTimer(nullptr, 0, everyMs, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (!timedStep(stepCount++)) KillTimer(nullptr, stepTimer);
+  });
+}
+
+// The system's clipboard calls, except those the test refuses.
 class RefusingClipboardApi final : public hueclip::win32::ClipboardApi {
  public:
   bool refuseOpen = false, refuseSet = false;
   int opens = 0;
-  std::vector<UINT> formats;
 
   bool Open(HWND owner) override {
     ++opens;
     return !refuseOpen && System().Open(owner);
   }
   bool Empty() override { return System().Empty(); }
-  bool Set(UINT format, HANDLE data) override {
-    formats.push_back(format);
-    return !refuseSet && System().Set(format, data);
-  }
+  bool Set(UINT format, HANDLE data) override { return !refuseSet && System().Set(format, data); }
   void Close() override { System().Close(); }
 };
 
@@ -266,8 +336,6 @@ void ClipboardChecks() {
   const bool copied = clipboard.SetText("Hex: #FF0000");
   Check(copied && ClipboardText() == "Hex: #FF0000", "a copy puts the text on the clipboard",
         ClipboardText());
-  Check(api.formats == std::vector<UINT>{CF_UNICODETEXT, CF_TEXT},
-        "CF_UNICODETEXT goes on before CF_TEXT");
 
   // Taken and emptied, then both formats refused: reported as emptied, and it is empty.
   PutOnClipboard(L"held before");
@@ -277,15 +345,28 @@ void ClipboardChecks() {
         "refused text after EmptyClipboard is reported as an emptied clipboard");
   Check(ClipboardText().empty(), "the clipboard is then indeed empty", ClipboardText());
 
-  // Never taken: reported as unchanged, and it is.
+  // Never taken: reported as unchanged, and it is. Between the tries the program's messages are
+  // handled; a copy that one of them asks for is refused, not done before the waiting one.
   PutOnClipboard(L"held before");
   api.refuseSet = false;
   api.refuseOpen = true;
   api.opens = 0;
+  int nested = -1;
+  RunSteps(10, [&](int) {
+    KillTimer(nullptr, stepTimer);  // once
+    // Free for this copy: done, it could be overwritten by the older one still waiting.
+    api.refuseOpen = false;
+    nested = clipboard.SetText("Hex: #000000");
+    api.refuseOpen = true;
+    return false;
+  });
   const bool busyCopied = clipboard.SetText("Pos: 1, 2");
+  KillTimer(nullptr, stepTimer);
   Check(!busyCopied && !clipboard.EmptiedOnFailure() &&
             api.opens == hueclip::win32::Clipboard::kTries,
         "a clipboard that cannot be opened is tried again, then reported as unchanged");
+  Check(nested == 0, "a copy asked for while the clipboard is waited for is refused",
+        std::to_string(nested));
   Check(ClipboardText() == "held before", "the clipboard then keeps what it held", ClipboardText());
 
   api.refuseOpen = false;
@@ -295,20 +376,6 @@ void ClipboardChecks() {
 }
 
 // --- The program's windows on the Win32 toolkit, in this process -----------------------------
-
-// Runs `step(0)`, `step(1)`, ... from a thread timer inside the toolkit's message loop (and its
-// modal loops), one step every `everyMs`, until a step returns false.
-std::function<bool(int)> timedStep;
-int stepCount = 0;
-UINT_PTR stepTimer = 0;
-
-void RunSteps(UINT everyMs, std::function<bool(int)> step) {
-  timedStep = std::move(step);
-  stepCount = 0;
-  stepTimer = SetTimer(nullptr, 0, everyMs, [](HWND, UINT, UINT_PTR, DWORD) {
-    if (!timedStep(stepCount++)) KillTimer(nullptr, stepTimer);
-  });
-}
 
 // Whether the button ever held a deleted font while the window's DPI changed.
 WNDPROC buttonProc = nullptr;
@@ -465,9 +532,20 @@ void RunningChecks(wchar_t* exe) {
           PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 130));
           PostMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(60, 130));
         }
+        // For the first 150 ms Hueclip waits between its tries (four pauses of 50 ms, then the
+        // message box): its window keeps answering meanwhile.
+        int answered = 0, late = 0;
+        for (const ULONGLONG end = GetTickCount64() + 150; GetTickCount64() < end; Sleep(10)) {
+          DWORD_PTR result = 0;
+          ++(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 50, &result) ? answered : late);
+        }
+        Check(answered >= 5 && late == 0,
+              std::string("while ") + action + " waits for the clipboard, the window answers",
+              std::to_string(answered) + " answered, " + std::to_string(late) + " not in 50 ms");
         HWND box = FindTopLevel("Hueclip", L"#32770", 4000);
-        Check(box != nullptr,
-              std::string(action) + " on a held clipboard shows a message box titled Hueclip");
+        const std::string said = box ? TextOf(GetDlgItem(box, 0xFFFF)) : "(no message box)";
+        Check(said == hueclip::kNothingCopied,
+              std::string(action) + " on a held clipboard says that nothing was copied", said);
         if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
         WaitFor([&] { return !IsWindow(box); }, 3000);
         Check(WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT && IsWindow(main),
@@ -479,7 +557,12 @@ void RunningChecks(wchar_t* exe) {
     }
     PostMessageW(main, WM_CLOSE, 0, 0);
   }
-  if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+  const bool ended = WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(pi.hProcess, 1);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  Check(ended && code == 0, "hueclip.exe ends with exit code 0 when its window is closed",
+        std::to_string(code));
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
 }
@@ -493,6 +576,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   ResourceChecks(argv[1]);
   ScreenChecks();
+  UnreadableScreenChecks();
   ClipboardChecks();
   MainWindowChecks();
   ExceptionChecks();

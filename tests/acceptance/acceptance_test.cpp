@@ -423,16 +423,9 @@ class ClipboardManager {
         XGetWindowProperty(dpy_, win_, A("KEPT"), 0, 1 << 20, True, AnyPropertyType, &type, &format,
                            &n, &after, &data);
         if (data) kept_ = std::string(reinterpret_cast<char*>(data), n), XFree(data);
-        XEvent done{};
-        done.xselection = {SelectionNotify,
-                           0,
-                           True,
-                           dpy_,
-                           request_.requestor,
-                           request_.selection,
-                           request_.target,
-                           request_.property,
-                           request_.time};
+        const XSelectionRequestEvent& r = request_;
+        XEvent done{.xselection = {SelectionNotify, 0, True, dpy_, r.requestor, r.selection,
+                                   r.target, r.property, r.time}};
         XSendEvent(dpy_, request_.requestor, False, 0, &done);
       }
     }
@@ -453,9 +446,10 @@ class ClipboardManager {
 TEST_F(Hueclip, AWindowDestroyedByAnotherClientEndsTheProgram) {
   if (UnderWine()) GTEST_SKIP() << "Wine's own handling of X windows";
   ClipboardManager manager(g_x->display_name());
-  ClickAt(56, 213);
-  const Window about = g_x->WaitFor("About Hueclip", 5s);
-  ASSERT_NE(about, 0u) << "no window titled About Hueclip";
+  Window about = 0;  // seen now and then as the first test on a new server: a click opens nothing
+  ASSERT_TRUE(g_x->Poll(
+      [&] { return ClickAt(56, 213), (about = g_x->WaitFor("About Hueclip", 1s)) != 0; }, 5s))
+      << "no window titled About Hueclip";
   g_x->Destroy(about);
   g_x->Activate(main_);
   EXPECT_TRUE(g_x->Poll([&] { return g_x->Focused(main_); }, 3s)) << "main window not focused";

@@ -14,6 +14,9 @@ void Picker::Form_Load() {
   SelIndex = kCentreCell;
   Frozen = false;
   c_.form.SetKeyPreview(true);
+  // A screen that cannot be seen yet (the desktop has still to share it) shows no readouts
+  // rather than the captions of creation.
+  if (!Unseen().empty()) UpdateReadout();
 }
 
 void Picker::Timer1_Timer() {
@@ -28,11 +31,15 @@ void Picker::Timer1_Timer() {
     const std::int32_t colour = context->GetPixel(CursorPos.x + dx, CursorPos.y + dy);
     c_.pix[i]->SetFillColor(colour < 0 ? 0 : colour);
   }
+  sampled_ = true;
   UpdateReadout();
 }
 
+std::string Picker::Unseen() const { return sampled_ ? std::string() : services_->screen.Unseen(); }
+
 void Picker::UpdateReadout() {
-  const Readouts r = FormatReadouts(CursorPos, c_.pix[SelIndex]->FillColor());
+  const Readouts r =
+      Unseen().empty() ? FormatReadouts(CursorPos, c_.pix[SelIndex]->FillColor()) : Readouts{};
   c_.lblPos.SetCaption(r.pos);
   c_.lblHex.SetCaption(r.hex);
   c_.lblRGB.SetCaption(r.rgb);
@@ -75,14 +82,23 @@ bool Picker::CopyAll() {
   // The captions as shown before this key press refreshes them.
   const std::string text = "Pos: " + c_.lblPos.Caption() + "\r\nHex: " + c_.lblHex.Caption() +
                            "\r\nRGB: " + c_.lblRGB.Caption() + "\r\nLong: " + c_.lblLong.Caption();
-  return services_->clipboard.SetText(text);
+  return Copy(text);
 }
 
 void Picker::CopyText(std::string_view text) {
-  if (!services_->clipboard.SetText(text)) TellNothingCopied();
+  if (!Copy(text)) TellNothingCopied();
+}
+
+bool Picker::Copy(std::string_view text) {
+  unseen_ = Unseen();
+  return unseen_.empty() && services_->clipboard.SetText(text);
 }
 
 void Picker::TellNothingCopied() {
+  if (!unseen_.empty()) {
+    services_->toolkit.MessageBox(c_.form, unseen_ + std::string(kNothingSeenToCopy));
+    return;
+  }
   services_->toolkit.MessageBox(
       c_.form, services_->clipboard.EmptiedOnFailure() ? kClipboardEmptied : kNothingCopied);
 }

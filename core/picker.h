@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/services.h"
@@ -33,6 +34,9 @@ inline constexpr std::string_view kNothingCopied =
 inline constexpr std::string_view kClipboardEmptied =
     "Nothing was copied: the clipboard was emptied, then refused the text.\n"
     "It is empty now. Try again in a moment.";
+// Follows the screen's own sentence on why it cannot be seen.
+inline constexpr std::string_view kNothingSeenToCopy =
+    "\nNothing was copied: the clipboard keeps what it held.";
 
 // The main window's controls the picker works on. The cells are the only store of the sampled
 // colours and the value labels the only store of the readout texts.
@@ -54,9 +58,12 @@ class Picker {
   void Form_Load();
   void Timer1_Timer();
   void Form_KeyDown(std::int16_t KeyCode, std::int16_t Shift);
+  // While nothing has been read from a screen that cannot be seen, the value labels are
+  // emptied: the cells hold no colour of the screen, and no position was read.
   void UpdateReadout();
   // Replaces the clipboard's contents with `text`; when that fails, leaves the picker as it was
-  // and tells the user, saying whether the clipboard kept what it held or was left empty.
+  // and tells the user, saying whether the clipboard kept what it held or was left empty. While
+  // nothing has been read from a screen that cannot be seen, copies nothing and says why.
   void CopyText(std::string_view text);
 
   std::int16_t SelIndex = 0;
@@ -65,10 +72,16 @@ class Picker {
 
  private:
   bool CopyAll();
+  bool Copy(std::string_view text);
   void TellNothingCopied();
+  // Why the cells show nothing of the screen: empty once a pass has read it, and until then
+  // wherever the screen can be seen.
+  std::string Unseen() const;
 
   PickerControls c_;
   Services* services_;
+  bool sampled_ = false;  // a pass has read the screen into the cells
+  std::string unseen_;    // why the last copy found nothing to copy
 };
 
 }  // namespace hueclip

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace hueclip {
@@ -33,6 +34,11 @@ class Screen {
   // not granted yet, or refused): the pass then leaves the window as it is, rather than
   // showing a position and colours that were never read.
   virtual std::unique_ptr<ScreenContext> GetWindowDC() = 0;
+  // Why the screen cannot be seen now, as a sentence for the user (what to do, where there is
+  // something to do); empty when it can be, and always where nothing stands between the program
+  // and the screen (X11, Windows). A screen that needs the desktop's permission says so until it
+  // has it, and after a refusal, a stop or a failure.
+  virtual std::string Unseen() const { return {}; }
 };
 
 class Clipboard {

@@ -4,7 +4,11 @@
 
 #include <cerrno>
 
+#include <spa/utils/result.h>
+
 #include <QSocketNotifier>
+
+#include "platform/portal/log.h"
 
 namespace hueclip::portal {
 
@@ -28,7 +32,10 @@ PipeWireConnection::PipeWireConnection(int fd, std::function<void()> onLost,
     return;
   }
   core_ = pw_context_connect_fd(context_, fd, nullptr, 0);  // closes fd when done with it
-  if (core_ == nullptr) return;
+  if (core_ == nullptr) {
+    qCInfo(lcPipeWire) << "cannot connect to PipeWire:" << spa_strerror(-errno);
+    return;
+  }
   coreEvents_.version = PW_VERSION_CORE_EVENTS;
   coreEvents_.error = &PipeWireConnection::OnCoreError;
   pw_core_add_listener(core_, &coreListener_, &coreEvents_, this);
@@ -64,7 +71,10 @@ void PipeWireConnection::OnGlobalRemove(void* self, std::uint32_t id) {
   static_cast<PipeWireConnection*>(self)->onNodeGone_(id);
 }
 
-void PipeWireConnection::OnCoreError(void* self, std::uint32_t id, int, int res, const char*) {
+void PipeWireConnection::OnCoreError(void* self, std::uint32_t id, int seq, int res,
+                                     const char* message) {
+  qCInfo(lcPipeWire).nospace() << "error on object " << id << " (seq " << seq
+                               << "): " << spa_strerror(res) << ": " << message;
   // Errors about single objects reach their streams; a broken pipe on the core itself means
   // PipeWire is gone.
   if (id == PW_ID_CORE && res == -EPIPE) static_cast<PipeWireConnection*>(self)->onLost_();

@@ -1,7 +1,12 @@
 #include "platform/portal/pipewire_stream.h"
 
+#include <spa/buffer/type-info.h>
+#include <spa/debug/types.h>
 #include <spa/param/video/format-utils.h>
+#include <spa/param/video/type-info.h>
 #include <spa/pod/builder.h>
+
+#include "platform/portal/log.h"
 
 namespace hueclip::portal {
 namespace {
@@ -52,6 +57,15 @@ MonitorStream::MonitorStream(pw_core* core, std::uint32_t nodeId,
   events_.state_changed = &MonitorStream::OnStateChanged;
   events_.param_changed = &MonitorStream::OnParamChanged;
   events_.process = &MonitorStream::OnProcess;
+  events_.add_buffer =
+      [](void* self, pw_buffer* buffer) {
+        const spa_buffer* b = buffer->buffer;
+        if (b->n_datas < 1) return;
+        qCDebug(lcPipeWire).nospace()
+            << "node " << static_cast<MonitorStream*>(self)->nodeId_ << ": buffer of type "
+            << spa_debug_type_find_short_name(spa_type_data_type, b->datas[0].type) << ", "
+            << b->datas[0].maxsize << " bytes, " << b->n_metas << " metadata";
+      };
   stream_ = pw_stream_new(core, "Hueclip",
                           pw_properties_new(PW_KEY_MEDIA_TYPE, "Video", PW_KEY_MEDIA_CATEGORY,
                                             "Capture", PW_KEY_MEDIA_ROLE, "Screen", nullptr));
@@ -97,8 +111,17 @@ void MonitorStream::Resume() {
   pw_stream_set_active(stream_, true);
 }
 
-void MonitorStream::OnStateChanged(void* self, pw_stream_state, pw_stream_state state,
-                                   const char*) {
+void MonitorStream::OnStateChanged(void* self, pw_stream_state old, pw_stream_state state,
+                                   const char* error) {
+  const auto* stream = static_cast<MonitorStream*>(self);
+  const QString change = QStringLiteral("node %1: %2 -> %3")
+                             .arg(stream->nodeId_)
+                             .arg(QLatin1String(pw_stream_state_as_string(old)),
+                                  QLatin1String(pw_stream_state_as_string(state)));
+  if (error != nullptr)
+    qCInfo(lcPipeWire).noquote() << change + QStringLiteral(": ") + QString::fromUtf8(error);
+  else
+    qCDebug(lcPipeWire).noquote() << change;
   // A pause keeps the stream connected, so losing the connection always comes from outside:
   // the compositor's node went away.
   if (state == PW_STREAM_STATE_ERROR || state == PW_STREAM_STATE_UNCONNECTED)
@@ -109,7 +132,16 @@ void MonitorStream::OnParamChanged(void* self, std::uint32_t id, const spa_pod* 
   auto* s = static_cast<MonitorStream*>(self);
   if (id != SPA_PARAM_Format || param == nullptr) return;
   spa_video_info_raw info{};
-  if (spa_format_video_raw_parse(param, &info) < 0) return;
+  if (spa_format_video_raw_parse(param, &info) < 0) {
+    qCInfo(lcPipeWire) << "node" << s->nodeId_ << ": a format that is not raw video";
+    return;
+  }
+  qCDebug(lcPipeWire).nospace() << "node " << s->nodeId_ << ": format "
+                                << spa_debug_type_find_short_name(spa_type_video_format,
+                                                                  info.format)
+                                << ", " << info.size.width << "x" << info.size.height
+                                << ", at most " << info.max_framerate.num << "/"
+                                << info.max_framerate.denom << " frames a second";
   s->intake_.SetFormat(static_cast<int>(info.size.width), static_cast<int>(info.size.height),
                        info.format == SPA_VIDEO_FORMAT_RGBx || info.format == SPA_VIDEO_FORMAT_RGBA
                            ? PixelOrder::kRgbx

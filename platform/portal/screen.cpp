@@ -38,6 +38,7 @@
 #include <cstdlib>
 #include <iterator>
 
+#include "platform/portal/log.h"
 #include "platform/portal/pipewire_connection.h"
 #include "platform/portal/pipewire_stream.h"
 #include "platform/portal/restore_token.h"
@@ -115,6 +116,7 @@ void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const Q
     return;
   }
   down_ = false;
+  sight_.Shared();
   if (!token.isEmpty()) {
     token_ = token;
     SaveRestoreToken(tokenPath_, token.toStdString());
@@ -124,8 +126,11 @@ void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const Q
       [this](std::uint32_t node) {
         // A monitor's node goes when the sharing is stopped, the monitor is unplugged, or the
         // compositor lost PipeWire.
-        for (const PortalStream& monitor : monitors_)
-          if (monitor.nodeId == node) Break(false);
+        for (const PortalStream& monitor : monitors_) {
+          if (monitor.nodeId != node) continue;
+          qCInfo(lcPipeWire) << "node" << node << "went away";
+          Break(false);
+        }
       });
   if (!connection_->Connected()) return Break(false);
   for (const PortalStream& monitor : streams) {
@@ -134,6 +139,7 @@ void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const Q
     streams_.push_back(std::make_unique<MonitorStream>(
         connection_->core(), monitor.nodeId,
         [this, index](bool onMonitor, int x, int y) {
+          sight_.Pointer(Sight::Clock::now());
           if (recovering_ && !down_) {  // data of the new session's streams
             recovering_ = false;
             restart_.stop();
@@ -164,6 +170,7 @@ void PortalScreen::Break(bool pipewireGone) {
   pipewireGone_ = pipewireGone_ || pipewireGone;
   down_ = true;
   pointer_.Forget();
+  sight_.Paused();
   if (lost_ || recovering_) return;
   if (token_.isEmpty()) return Lose(Failure::kLost);
   recovering_ = true;
@@ -188,6 +195,11 @@ void PortalScreen::Lose(Failure failure) {
   if (lost_) return;
   lost_ = true;
   restart_.stop();
+  sight_.Lost(failure == Failure::kRefused   ? Sight::Loss::kRefused
+              : failure == Failure::kStopped ? Sight::Loss::kStopped
+              : failure == Failure::kLost    ? Sight::Loss::kLost
+                                             : Sight::Loss::kFailed);
+  qCInfo(lcPortal).noquote() << QString::fromStdString(sight_.Why());
   // Streams and session are not torn down inside their own callbacks, and the user is told
   // from the event loop, never from a pass.
   QTimer::singleShot(0, &idle_, [this, failure] {
@@ -204,6 +216,7 @@ void PortalScreen::Pause() {
   for (auto& stream : streams_) stream->Pause();
   // What the pointer did while paused is unknown: wait for fresh data after resuming.
   pointer_.Forget();
+  sight_.Paused();
 }
 
 void PortalScreen::Resume() {
@@ -230,8 +243,17 @@ std::unique_ptr<ScreenContext> PortalScreen::GetWindowDC() {
     Resume();
     return nullptr;
   }
+  for (const auto& stream : streams_)
+    if (!stream->Frame().Empty()) sight_.Picture();
+  if (sight_.NoPictureDue(Sight::Clock::now())) {
+    qCInfo(lcPortal) << "the streams carry the pointer's position but no picture";
+    QTimer::singleShot(0, &idle_, [this] {
+      if (onFailure_) onFailure_(Failure::kNoPicture);
+    });
+  }
   const int pointed = pointer_.Monitor();
   if (pointed < 0 || streams_[static_cast<std::size_t>(pointed)]->Frame().Empty()) return nullptr;
+  sight_.Seen();
 
   std::vector<PixelRect> rects = Rects();
   cursor_ = pointer_.At(rects);

@@ -11,6 +11,7 @@
 #include "platform/portal/monitor_layout.h"
 #include "platform/portal/pointer_tracker.h"
 #include "platform/portal/session.h"
+#include "platform/portal/sight.h"
 #include "platform/services.h"
 
 namespace hueclip::portal {
@@ -30,6 +31,8 @@ class PortalScreen final : public Screen {
   // turns out unreadable for good: no portal could be started or it cannot give the pointer's
   // position (kUnavailable: another provider must serve), the user refused, the portal failed,
   // the sharing was stopped from the desktop, or it broke off and could not be started again.
+  // It may also be called once with kNoPicture, before any failure: the streams have carried the
+  // pointer's position but no picture for a while; the screen keeps waiting for one.
   // Needs the Qt application.
   explicit PortalScreen(std::function<void(Failure)> onFailure);
   ~PortalScreen() override;
@@ -41,6 +44,7 @@ class PortalScreen final : public Screen {
   // or its dialog up), while the sharing is started again, after a failure, and on the first
   // pass after a pause (the streams are resumed then).
   std::unique_ptr<ScreenContext> GetWindowDC() override;
+  std::string Unseen() const override { return sight_.Why(); }
 
  private:
   class Context;
@@ -69,6 +73,7 @@ class PortalScreen final : public Screen {
   std::size_t tries_ = 0;      // of these new sessions
   bool paused_ = false;
   PointerTracker pointer_;
+  Sight sight_;
   Point cursor_;  // as the last pass that had a context read it
   QTimer idle_;
   QTimer restart_;

@@ -11,6 +11,8 @@
 #include <QDBusPendingReply>
 #include <QDBusUnixFileDescriptor>
 
+#include "platform/portal/log.h"
+
 namespace hueclip::portal {
 namespace {
 
@@ -69,6 +71,14 @@ QList<PortalStream> ReadStreams(const QVariant& value) {
   return streams;
 }
 
+// Options and results as logged: the restore token, which grants the screen without asking,
+// stays out of the log.
+QVariantMap Logged(QVariantMap map) {
+  const QString token = QStringLiteral("restore_token");
+  if (map.contains(token)) map.insert(token, QStringLiteral("(not logged)"));
+  return map;
+}
+
 }  // namespace
 
 PortalSession::PortalSession(QString restoreToken, QObject* parent)
@@ -99,8 +109,12 @@ void PortalSession::Probe() {
         // Our own wait ran out, not the portal's start (the bus says when that fails): the
         // portal may be slow to start, so it is asked again.
         const QDBusError::ErrorType error = reply.error().type();
+        if (reply.isError())
+          qCInfo(lcPortal) << "no ScreenCast portal answers:" << reply.error().name()
+                           << reply.error().message();
         if (error == QDBusError::NoReply || error == QDBusError::Timeout) return Probe();
         const QVariantMap properties = reply.isError() ? QVariantMap() : reply.value();
+        qCDebug(lcPortal) << "ScreenCast portal:" << properties;
         const bool metadata = properties.value(QStringLiteral("version")).toUInt() >= 4 &&
                               (properties.value(QStringLiteral("AvailableCursorModes")).toUInt() &
                                kCursorMetadata) != 0;
@@ -127,22 +141,31 @@ void PortalSession::Ask(Step step, const QString& method, QList<QVariant> args) 
               SLOT(OnResponse(uint, QVariantMap)));
   step_ = step;
 
+  qCDebug(lcPortal) << "asking" << method << Logged(options);
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kScreenCast, method);
   call.setArguments(args);
   auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
   connect(watcher, &QDBusPendingCallWatcher::finished, this,
-          [this, step](QDBusPendingCallWatcher* finished) {
+          [this, step, method](QDBusPendingCallWatcher* finished) {
             finished->deleteLater();
             // The call itself only returns the request's path; an error means no answer comes.
-            if (finished->isError() && step_ == step) Fail(Failure::kFailed);
+            if (finished->isError() && step_ == step) {
+              qCInfo(lcPortal) << method << "failed:" << finished->error().name()
+                               << finished->error().message();
+              Fail(Failure::kFailed);
+            }
           });
 }
 
 void PortalSession::OnResponse(uint response, const QVariantMap& results) {
   const Step step = step_;
   StopListening();
-  if (response != 0)
+  // 0: granted; 1: the user cancelled; 2: the portal or its backend failed (its reasons go to
+  // its own log).
+  qCInfo(lcPortal) << "the portal answered" << response << Logged(results);
+  if (response != 0) {
     return Fail(response == kResponseCancelled ? Failure::kRefused : Failure::kFailed);
+  }
   switch (step) {
     case Step::kCreating:
       return AfterCreate(results);
@@ -179,6 +202,15 @@ void PortalSession::AfterSelect() {
 void PortalSession::AfterStart(const QVariantMap& results) {
   streams_ = ReadStreams(results.value(QStringLiteral("streams")));
   restoreToken_ = results.value(QStringLiteral("restore_token")).toString();
+  for (const PortalStream& s : streams_) {
+    qCDebug(lcPortal).nospace() << "stream: node " << s.nodeId << ", position "
+                                << (s.positioned ? QString::number(s.x) + QLatin1Char(',') +
+                                                       QString::number(s.y)
+                                                 : QStringLiteral("not given"))
+                                << ", size " << s.width << "x" << s.height;
+  }
+  qCDebug(lcPortal) << "started:" << streams_.size() << "streams,"
+                    << (restoreToken_.isEmpty() ? "no restore token" : "a restore token");
   if (streams_.isEmpty()) return Fail(Failure::kFailed);
   OpenRemote();
 }
@@ -198,19 +230,27 @@ void PortalSession::OpenRemote() {
             const int fd = reply.isError() || !reply.value().isValid()
                                ? -1
                                : fcntl(reply.value().fileDescriptor(), F_DUPFD_CLOEXEC, 0);
-            if (fd < 0) return Fail(Failure::kFailed);
+            if (fd < 0) {
+              qCInfo(lcPortal) << "OpenPipeWireRemote failed:" << reply.error().name()
+                               << reply.error().message();
+              return Fail(Failure::kFailed);
+            }
             step_ = Step::kRunning;
             emit Started(fd, streams_, restoreToken_);
           });
 }
 
-void PortalSession::OnSessionClosed(const QVariantMap&) { Fail(Failure::kStopped); }
+void PortalSession::OnSessionClosed(const QVariantMap& details) {
+  qCInfo(lcPortal) << "the session was closed by the desktop" << details;
+  Fail(Failure::kStopped);
+}
 
 void PortalSession::Fail(Failure failure) {
   if (step_ == Step::kOver) return;
   if (failure == Failure::kFailed && step_ == Step::kSelecting && !restoreToken_.isEmpty()) {
     // The request carried the token (xdg-desktop-portal refuses a token that is not a UUID):
     // without it, the user is asked.
+    qCInfo(lcPortal) << "the request with the restore token failed: asking without it";
     restoreToken_.clear();
     StopListening();
     Close();

@@ -33,6 +33,8 @@ class PortalSession : public QObject {
     kFailed,       // the portal or the desktop could not set the session up
     kStopped,      // the session ended after it had started: sharing stopped from the desktop
     kLost,         // not the session's: its streams were lost and no new session could replace it
+    // Not the session's: the streams carry the pointer's position but no picture.
+    kNoPicture,
   };
 
   // A session that asks with `restoreToken` (empty: the user is asked) once Start is called.

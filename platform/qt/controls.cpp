@@ -75,13 +75,18 @@ bool FormWidget::event(QEvent* event) {
 }
 
 bool FormWidget::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
-  // Qt has no event for a native window that another client destroys (xdotool windowclose,
-  // xkill -id): the window would be gone and the widget would go on without it.
+  // Qt has no event for a native window that another client destroys (xdotool windowclose; xkill
+  // cuts the whole connection instead, on which Qt ends the program): the window would be gone
+  // and the widget would go on without it. The handler runs once Qt is done with the event: Qt
+  // goes on with its object for the native window after this returns, and closing the window
+  // here would delete that object under it.
   if (eventType == "xcb_generic_event_t" && destroyedByOthers) {
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
     if ((event->response_type & 0x7f) == XCB_DESTROY_NOTIFY &&
-        reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window == winId())
-      destroyedByOthers();
+        reinterpret_cast<const xcb_destroy_notify_event_t*>(event)->window == winId()) {
+      QMetaObject::invokeMethod(
+          this, [this] { destroyedByOthers(); }, Qt::QueuedConnection);
+    }
   }
   return QWidget::nativeEvent(eventType, message, result);
 }

@@ -117,6 +117,11 @@ std::string_view CannotSeeTheScreen(PortalScreen::Failure failure) {
     case PortalScreen::Failure::kStopped:
       return "Hueclip can no longer see the screen: sharing it was stopped.\n"
              "To allow it again, close Hueclip and start it again.";
+    case PortalScreen::Failure::kNoPicture:
+      return "Hueclip cannot see the screen: the desktop shares it, but sends only the pointer's "
+             "position and no picture of the screen.\n"
+             "Some virtual monitors and graphics drivers do so. Hueclip goes on waiting for a "
+             "picture.";
     case PortalScreen::Failure::kLost:
       return "Hueclip can no longer see the screen: the desktop's screen sharing broke off and "
              "could not be started again.\n"
@@ -153,6 +158,7 @@ class WaylandScreen final : public Screen {
 
   Point GetCursorPos() override { return screen_->GetCursorPos(); }
   std::unique_ptr<ScreenContext> GetWindowDC() override { return screen_->GetWindowDC(); }
+  std::string Unseen() const override { return screen_->Unseen(); }
 
  private:
   QObject guard_;

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QScreen>
 #include <QWidget>
@@ -11,6 +12,10 @@
 #include "resources/product.h"
 
 namespace hueclip::qt {
+
+// Every message the user is shown, for a bug report; silent unless QT_LOGGING_RULES turns it on.
+Q_LOGGING_CATEGORY(lcMessages, "hueclip.messages", QtWarningMsg)
+
 namespace {
 
 // The widget of a loaded window, found by its native handle.
@@ -36,6 +41,8 @@ std::unique_ptr<WindowPeer> QtToolkit::CreatePeer(Window& window) {
 }
 
 void QtToolkit::MessageBox(Window& owner, std::string_view text) {
+  qCInfo(lcMessages).noquote() << QString::fromUtf8(text.data(),
+                                                    static_cast<qsizetype>(text.size()));
   QMessageBox box(QMessageBox::Warning, QStringLiteral(HUECLIP_NAME),
                   QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
                   QMessageBox::Ok, WidgetOf(&owner));

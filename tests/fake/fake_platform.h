@@ -19,6 +19,7 @@ class FakeScreen final : public Screen {
   int width = 640, height = 480;
   Point cursor{320, 240};
   bool readable = true;  // false: no context, as while access to the screen is not granted
+  std::string unseen;    // why the screen cannot be seen, when it says so
   std::function<Colour(std::int32_t, std::int32_t)> pixel = &Pattern;
 
   int cursorReads = 0, contextsTaken = 0, contextsGiven = 0;
@@ -30,6 +31,7 @@ class FakeScreen final : public Screen {
 
   Point GetCursorPos() override;
   std::unique_ptr<ScreenContext> GetWindowDC() override;
+  std::string Unseen() const override { return unseen; }
 };
 
 class FakeClipboard final : public Clipboard {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/readout.h"
 #include "tests/fake/fake_platform.h"
@@ -55,6 +56,48 @@ TEST_F(PickerTest, AScreenThatCannotBeReadLeavesTheWindowAsItIs) {
   Tick();
   EXPECT_EQ(Caption(main_ids::lblPos), "50, 60");
   EXPECT_EQ(Fill(12), fake::FakeScreen::Pattern(50, 60));
+}
+
+// A screen that cannot be seen yet (the desktop's sharing dialog is up, or it never sent a
+// picture) shows no readouts and copies nothing, saying why, until a pass has read it. From then
+// on the cells hold what was read, and copying them stays possible whatever the screen says.
+TEST(UnseenScreen, ShowsAndCopiesNothingUntilAPassHasReadIt) {
+  fake::FakePlatform p;
+  p.screen.readable = false;
+  p.screen.unseen = "Hueclip cannot see the screen yet.";
+  MainWindow main{p.services};
+  main.form().Show();
+  auto captions = [&] {
+    std::vector<std::string> texts;
+    for (std::size_t id : {main_ids::lblPos, main_ids::lblHex, main_ids::lblRGB, main_ids::lblLong})
+      texts.push_back(main.form().control(id).Caption());
+    return texts;
+  };
+  const std::vector<std::string> blank(4);
+  EXPECT_EQ(captions(), blank) << "at load";
+  for (std::int16_t key : {kKeyA, kKeyF, kKeyD, kKeyF, kKeyC}) {
+    main.form().KeyDown(key, 0);
+    main.form().TimerFired(main_ids::Timer1);
+    EXPECT_EQ(captions(), blank) << "after key " << key;
+  }
+  main.lblLong_Click();
+  EXPECT_EQ(p.clipboard.attempts, 0);
+  EXPECT_EQ(p.clipboard.text, "what the user had copied");
+  EXPECT_EQ(p.toolkit.messages,
+            std::vector<std::string>(2, p.screen.unseen + std::string(kNothingSeenToCopy)));
+
+  p.screen.readable = true;
+  p.screen.cursor = {50, 60};
+  main.form().TimerFired(main_ids::Timer1);
+  const std::vector<std::string> read = captions();
+  EXPECT_EQ(read[0], "50, 60");
+  p.screen.unseen = "Hueclip can no longer see the screen.";
+  main.form().KeyDown(kKeyF, 0);
+  main.form().KeyDown(kKeyC, 0);
+  EXPECT_EQ(captions(), read);
+  EXPECT_EQ(p.clipboard.text, "Pos: " + read[0] + "\r\nHex: " + read[1] + "\r\nRGB: " + read[2] +
+                                  "\r\nLong: " + read[3]);
+  EXPECT_EQ(p.toolkit.messages.size(), 2u);
 }
 
 TEST_F(PickerTest, KeysBeforeTheFirstTickShowTheUnsampledCell) {

@@ -1,6 +1,5 @@
 #include "desktop.h"
 
-#include <gio/gio.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -56,37 +55,6 @@ bool Desktop::Start(std::string* error) {
 
 namespace {
 
-GVariant* Call(GDBusConnection* bus, const char* dest, const char* path, const char* interface,
-               const char* method, GVariant* args, const char* reply) {
-  return g_dbus_connection_call_sync(bus, dest, path, interface, method, args,
-                                     G_VARIANT_TYPE(reply), G_DBUS_CALL_FLAGS_NONE, 2000, nullptr,
-                                     nullptr);
-}
-
-void AddNames(GDBusConnection* bus, const char* dest, const char* path, int depth,
-              std::string* out) {
-  if (GVariant* name = Call(bus, dest, path, "org.freedesktop.DBus.Properties", "Get",
-                            g_variant_new("(ss)", "org.a11y.atspi.Accessible", "Name"), "(v)")) {
-    GVariant* v = nullptr;
-    g_variant_get(name, "(v)", &v);
-    if (g_variant_is_of_type(v, G_VARIANT_TYPE_STRING))
-      *out += std::string(g_variant_get_string(v, nullptr)) + "\n";
-    g_variant_unref(v);
-    g_variant_unref(name);
-  }
-  GVariant* kids = depth < 12 ? Call(bus, dest, path, "org.a11y.atspi.Accessible", "GetChildren",
-                                     nullptr, "(a(so))")
-                              : nullptr;
-  if (!kids) return;
-  GVariantIter* it = nullptr;
-  const char *kid_dest, *kid_path;
-  g_variant_get(kids, "(a(so))", &it);
-  while (g_variant_iter_next(it, "(&s&o)", &kid_dest, &kid_path))
-    AddNames(bus, kid_dest, kid_path, depth + 1, out);
-  g_variant_iter_free(it);
-  g_variant_unref(kids);
-}
-
 // Whether pid runs (a process that ended but is not reaped yet does not).
 bool Running(pid_t pid) {
   std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
@@ -95,29 +63,6 @@ bool Running(pid_t pid) {
 }
 
 }  // namespace
-
-std::string AccessibleTexts() {
-  std::string texts;
-  GDBusConnection* session = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
-  GVariant* address = session ? Call(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus",
-                                     "GetAddress", nullptr, "(s)")
-                              : nullptr;
-  if (address) {
-    const char* a = nullptr;
-    g_variant_get(address, "(&s)", &a);
-    if (GDBusConnection* bus = g_dbus_connection_new_for_address_sync(
-            a,
-            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-            nullptr, nullptr, nullptr)) {
-      AddNames(bus, "org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root", 0, &texts);
-      g_object_unref(bus);
-    }
-    g_variant_unref(address);
-  }
-  if (session) g_object_unref(session);
-  return texts;
-}
 
 bool Desktop::RestartPipeWire(std::string* error) {
   mutter_.Stop();
@@ -183,11 +128,12 @@ bool Desktop::AnswerShareDialog(bool share, int row) {
   mutter_.MovePointer(kPatternWidth / 2, kPatternHeight - 10);  // no row highlighted under it
   // A dialog just mapped may not be drawn, nor take input, yet: look until its parts show. It
   // may also have lost the keyboard to the program's window, and then draws its buttons in
-  // paler colours: a click on its title gives it back.
+  // paler colours and its title bar in the body's grey: a click on the empty foot of its body
+  // gives it back (a click above the grey would miss it and raise the full-screen pattern).
   std::optional<Rect> body;
   if (!x_.Poll([&] { return (body = ShareDialog(mutter_.Screen())).has_value(); }, 3s))
     return false;
-  mutter_.Click(body->x + body->w / 2, body->y - 25);
+  mutter_.Click(body->x + body->w / 2, body->y + body->h - 15);
   Rect left, right;
   int top = -1, bottom = -1;
   std::vector<std::pair<int, int>> rows;  // first and last line of each

@@ -24,11 +24,6 @@ int ScreenAt(int x, int y);
 // The 25 pixels around (x, y), row by row.
 inline std::vector<int> BlockAt(int x, int y) { return BlockAround(x, y, ScreenAt); }
 
-// The names of every accessible object on the session's AT-SPI bus (what a screen reader reads:
-// window titles, labels' texts), one a line. Qt programs show theirs when started with
-// QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1.
-std::string AccessibleTexts();
-
 class Desktop {
  public:
   ~Desktop();

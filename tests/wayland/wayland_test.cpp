@@ -74,16 +74,24 @@ class Hueclip : public ::testing::Test, public PickerDriver {
 
   // share: how the permission dialog is answered, when it comes; ask: it comes even though
   // something is stored; row: the monitor shared, when there are several (-1: the middle of
-  // the list).
+  // the list); asked: what the user does while it is up, before answering it. The program's
+  // standard error goes to log_, when it is set.
   void Launch(const fs::path& state, const std::vector<std::string>& env = {}, bool share = true,
-              bool ask = false, int row = -1) {
+              bool ask = false, int row = -1, const std::function<void()>& asked = {}) {
     state_ = state;
     bool token_stored = !ask && fs::exists(state / "hueclip") && !fs::is_empty(state / "hueclip");
     fs::create_directories(state);
     std::vector<std::string> environment = env;
     environment.push_back("XDG_STATE_HOME=" + state.string());  // where the token is kept
-    ASSERT_NO_FATAL_FAILURE(Start({HUECLIP_PROGRAM}, environment, kWindowX, kWindowY));
+    std::vector<std::string> argv{HUECLIP_PROGRAM};
+    if (!log_.empty()) argv = {"/bin/sh", "-c", "exec \"$0\" 2>\"$1\"", HUECLIP_PROGRAM, log_};
+    ASSERT_NO_FATAL_FAILURE(Start(argv, environment, kWindowX, kWindowY));
     if (!token_stored) {
+      if (asked) {
+        ASSERT_TRUE(X().Poll(ShareDialogShown, 10s)) << "no Screen Share dialog";
+        asked();
+        if (HasFatalFailure()) return;
+      }
       ASSERT_TRUE(AnswerShareDialog(share, row))
           << "no Screen Share dialog: the program did not ask the screen-cast portal";
     }
@@ -122,7 +130,28 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     return files;
   }
 
+  // The program's message box, once it is up; 0 if none comes.
+  Window MessageBox() {
+    std::vector<Window> boxes;
+    X().Poll(
+        [&] {
+          boxes = X().FindAll(
+              [](const std::string& t) { return Lower(t).find("hueclip") != std::string::npos; });
+          std::erase(boxes, main_);
+          return !boxes.empty();
+        },
+        5s);
+    return boxes.empty() ? 0 : boxes[0];
+  }
+
+  // What the program wrote to log_.
+  std::string Said() {
+    std::ifstream in(log_);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+
   fs::path state_;
+  std::string log_;
 };
 
 TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdges) {
@@ -160,29 +189,77 @@ TEST_F(Hueclip, ASecondStartAsksNoPermissionAgain) {
 TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   const fs::path state = g_tmp / "refused";
   fs::remove_all(state);
-  ASSERT_NO_FATAL_FAILURE(Launch(state, {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1"}, false));
+  log_ = (g_tmp / "refused.log").string();
+  ASSERT_NO_FATAL_FAILURE(Launch(state, {"QT_LOGGING_RULES=hueclip.messages=true"}, false));
 
-  std::vector<Window> boxes;
-  ASSERT_TRUE(X().Poll(
-      [&] {
-        boxes = X().FindAll(
-            [](const std::string& t) { return Lower(t).find("hueclip") != std::string::npos; });
-        std::erase(boxes, main_);
-        return !boxes.empty();
-      },
-      5s))
-      << "no message box";
-  EXPECT_TRUE(X().Poll([&] { return X().Focused(boxes[0]); }, 3s)) << "the message has no focus";
-  std::string said;
-  X().Poll([&] { return (said = AccessibleTexts()).find("refused") != std::string::npos; }, 3s);
-  EXPECT_NE(said.find("sharing it was refused"), std::string::npos) << said;
+  const Window refusal = MessageBox();
+  ASSERT_NE(refusal, 0u) << "no message box";
+  EXPECT_TRUE(X().Poll([&] { return X().Focused(refusal); }, 3s)) << "the message has no focus";
   M().Key(XK_Return);
-  EXPECT_TRUE(X().Poll([&] { return !X().Viewable(boxes[0]); }, 3s)) << "the message stays";
+  EXPECT_TRUE(X().Poll([&] { return !X().Viewable(refusal); }, 3s)) << "the message stays";
   X().Sleep(1500ms);  // some ticks of the timer, which must not ask again
   EXPECT_TRUE(waitpid(pid_, nullptr, WNOHANG) == 0) << "the program ended";
   EXPECT_TRUE(X().Viewable(main_)) << "the main window is gone";
   EXPECT_FALSE(ShareDialogShown()) << "the permission dialog came again";
   EXPECT_TRUE(Stored().empty()) << "a token stored though sharing was refused";
+
+  // Nothing was ever read: C copies nothing, and says why.
+  const std::string before = WaylandClipboard();
+  Focus();
+  M().Key(XK_c);
+  const Window box = MessageBox();
+  EXPECT_NE(box, 0u) << "C gave no message";
+  if (box != 0) {
+    X().Poll([&] { return X().Focused(box); }, 3s);
+    M().Key(XK_Return);
+    X().Poll([&] { return !X().Viewable(box); }, 3s);
+  }
+  EXPECT_EQ(WaylandClipboard(), before);
+  const std::string said = Said();
+  EXPECT_NE(said.find("refused.\nTo share it"), std::string::npos) << said;
+}
+
+// While the permission dialog is up the screen has never been read: C and a click on a value
+// label copy nothing (no made-up position or colour), and the program's message says why. Once
+// the screen is shared, the block under the pointer is read and copied as usual.
+TEST_F(Hueclip, CopyingWhileTheDialogIsUpCopiesNothingAndSaysWhy) {
+  const fs::path state = g_tmp / "dialog-up";
+  fs::remove_all(state);
+  log_ = (g_tmp / "dialog-up.log").string();
+  ASSERT_EQ(std::system("wl-copy 'what the user had copied'"), 0);
+  const auto copyNothing = [&](const char* how, const std::function<void()>& action) {
+    SCOPED_TRACE(how);
+    X().Poll([&] { return X().Focused(main_); }, 2s);
+    action();
+    const Window box = MessageBox();
+    EXPECT_NE(box, 0u) << "no message box";
+    if (std::getenv("HUECLIP_KEEP"))  // the monitor with the dialog and the message, for a look
+      M().SaveScreen(g_tmp.string() + "/dialog-up-" + how + ".ppm");
+    if (box != 0) {
+      EXPECT_TRUE(X().Poll([&] { return X().Focused(box); }, 3s)) << "the message has no focus";
+      M().Key(XK_Return);
+      EXPECT_TRUE(X().Poll([&] { return !X().Viewable(box); }, 3s)) << "the message stays";
+    }
+    EXPECT_EQ(WaylandClipboard(), "what the user had copied");
+  };
+  ASSERT_NO_FATAL_FAILURE(
+      Launch(state, {"QT_LOGGING_RULES=hueclip.messages=true"}, true, false, -1, [&] {
+        // The dialog covers the window but for its right edge: the last column of cells and the
+        // value labels' right ends.
+        ClickAt(kColLeft[4] + 8, kRowTop[2] + 8);
+        ASSERT_TRUE(X().Poll([&] { return X().Focused(main_); }, 3s)) << "main window not focused";
+        Key(XK_d);  // a refresh of the readouts
+        copyNothing("C", [&] { M().Key(XK_c); });
+        copyNothing("click", [&] { ClickAt(100, kLabelTop[1] + 8); });  // on lblHex
+        const std::string text = Said();
+        EXPECT_NE(text.find("cannot see the screen yet"), std::string::npos) << text;
+        EXPECT_NE(text.find("screen-sharing dialog"), std::string::npos) << text;
+      }));
+  M().MovePointer(150, 150);
+  EXPECT_EQ(WaitForBlock(BlockAt(150, 150)), "");
+  // D moved the selection one cell right.
+  EXPECT_EQ(CopiedBy([&] { M().Key(XK_c); }),
+            CopyAllText(ReadoutsFor(150, 150, ScreenAt(151, 150))));
 }
 
 // A token file that holds no token of the portal's (xdg-desktop-portal refuses anything but a
@@ -275,14 +352,19 @@ class HueclipOnTwoMonitors : public Hueclip {
 
   // Shares monitor `shared` alone (0: the left one), lets the cells show the pointer at `from`
   // on it, then puts the pointer at `seam`, on the other monitor. A click on a value label
-  // moves the pointer: the copies that check C are made before the move to `from` and after F.
+  // moves the pointer: the copy that checks C is made after F (before any pass has read the
+  // screen, a click copies nothing).
   void KeepsWhatItShowed(int shared, std::pair<int, int> from, std::pair<int, int> seam) {
     SCOPED_TRACE("monitor " + std::to_string(shared) + " shared");
     ASSERT_NO_FATAL_FAILURE(
         Launch(g_tmp / ("shared-" + std::to_string(shared)), {}, true, false, shared));
     const auto label = [&] { ClickAt(73, kLabelTop[1] + 8); };
-    CopiedBy(label);  // C's four lines are then a change
+    ASSERT_EQ(std::system("wl-copy 'before C'"), 0);  // C's four lines are then a change
+    // Before a pass has read the screen, C copies nothing and says why in a message box: C waits
+    // until the cells show something read.
+    const int unread = Cell(Shot(), 12, false);
     M().MovePointer(from.first, from.second);
+    ASSERT_TRUE(X().Poll([&] { return Cell(Shot(), 12, false) != unread; }, 5s));
     const std::string pos =
         "Pos: " + std::to_string(from.first) + ", " + std::to_string(from.second) + "\r\n";
     std::string shown;

@@ -144,6 +144,14 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     return boxes.empty() ? 0 : boxes[0];
   }
 
+  // Answers the program's message box with Enter: false when none came, or it stayed.
+  bool DismissMessage() {
+    const Window box = MessageBox();
+    if (box == 0 || !X().Poll([&] { return X().Focused(box); }, 3s)) return false;
+    M().Key(XK_Return);
+    return X().Poll([&] { return !X().Viewable(box); }, 3s);
+  }
+
   // What the program wrote to log_.
   std::string Said() {
     std::ifstream in(log_);
@@ -192,11 +200,7 @@ TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   log_ = (g_tmp / "refused.log").string();
   ASSERT_NO_FATAL_FAILURE(Launch(state, {"QT_LOGGING_RULES=hueclip.messages=true"}, false));
 
-  const Window refusal = MessageBox();
-  ASSERT_NE(refusal, 0u) << "no message box";
-  EXPECT_TRUE(X().Poll([&] { return X().Focused(refusal); }, 3s)) << "the message has no focus";
-  M().Key(XK_Return);
-  EXPECT_TRUE(X().Poll([&] { return !X().Viewable(refusal); }, 3s)) << "the message stays";
+  ASSERT_TRUE(DismissMessage()) << "no message box with the focus, or it stays";
   X().Sleep(1500ms);  // some ticks of the timer, which must not ask again
   EXPECT_TRUE(waitpid(pid_, nullptr, WNOHANG) == 0) << "the program ended";
   EXPECT_TRUE(X().Viewable(main_)) << "the main window is gone";
@@ -207,13 +211,7 @@ TEST_F(Hueclip, ARefusalIsExplainedAndTheProgramStays) {
   const std::string before = WaylandClipboard();
   Focus();
   M().Key(XK_c);
-  const Window box = MessageBox();
-  EXPECT_NE(box, 0u) << "C gave no message";
-  if (box != 0) {
-    X().Poll([&] { return X().Focused(box); }, 3s);
-    M().Key(XK_Return);
-    X().Poll([&] { return !X().Viewable(box); }, 3s);
-  }
+  EXPECT_TRUE(DismissMessage()) << "C gave no message";
   EXPECT_EQ(WaylandClipboard(), before);
   const std::string said = Said();
   EXPECT_NE(said.find("refused.\nTo share it"), std::string::npos) << said;
@@ -231,15 +229,7 @@ TEST_F(Hueclip, CopyingWhileTheDialogIsUpCopiesNothingAndSaysWhy) {
     SCOPED_TRACE(how);
     X().Poll([&] { return X().Focused(main_); }, 2s);
     action();
-    const Window box = MessageBox();
-    EXPECT_NE(box, 0u) << "no message box";
-    if (std::getenv("HUECLIP_KEEP"))  // the monitor with the dialog and the message, for a look
-      M().SaveScreen(g_tmp.string() + "/dialog-up-" + how + ".ppm");
-    if (box != 0) {
-      EXPECT_TRUE(X().Poll([&] { return X().Focused(box); }, 3s)) << "the message has no focus";
-      M().Key(XK_Return);
-      EXPECT_TRUE(X().Poll([&] { return !X().Viewable(box); }, 3s)) << "the message stays";
-    }
+    EXPECT_TRUE(DismissMessage()) << "no message box with the focus, or it stays";
     EXPECT_EQ(WaylandClipboard(), "what the user had copied");
   };
   ASSERT_NO_FATAL_FAILURE(
@@ -322,8 +312,7 @@ TEST_F(Hueclip, SamplingGoesOnWhenTheStreamsAreLost) {
   };
   for (const auto& [what, lose] : losses) {
     SCOPED_TRACE(what);
-    M().MovePointer(230, 70);
-    ASSERT_EQ(WaitForBlock(BlockAt(230, 70)), "");
+    CellsAt(ScreenAt, {{230, 70}});
     ASSERT_TRUE(lose()) << error;
     std::string diff = "never sampled";
     for (int i = 0; i < 40 && !diff.empty(); ++i) {  // the pointer's position comes as it moves
@@ -400,18 +389,16 @@ TEST_F(Hueclip, WithoutThePortalTheX11WindowUnderThePointerIsRead) {
   const Rect r{40, 300, 120, 100};
   auto colour = [](int x, int y) { return (60 + x) << 16 | (40 + y) << 8 | 0x5A; };
   const Window picture = X().CreatePicture(r, colour);
-  const fs::path log = g_tmp / "no-portal.log";
-  ASSERT_NO_FATAL_FAILURE(
-      Start({"/bin/sh", "-c", "exec \"$0\" 2>\"$1\"", HUECLIP_PROGRAM, log.string()},
-            {"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent",
-             "XDG_STATE_HOME=" + (g_tmp / "no-portal").string()},
-            kWindowX, kWindowY));
+  log_ = (g_tmp / "no-portal.log").string();
+  ASSERT_NO_FATAL_FAILURE(Start({"/bin/sh", "-c", "exec \"$0\" 2>\"$1\"", HUECLIP_PROGRAM, log_},
+                                {"DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent",
+                                 "XDG_STATE_HOME=" + (g_tmp / "no-portal").string()},
+                                kWindowX, kWindowY));
   CellsAt([&](int x, int y) { return colour(x - r.x, y - r.y); }, {{100, 350}});
   EXPECT_FALSE(ShareDialogShown()) << "the portal was asked without a session bus";
   End();
   X().Destroy(picture);
-  std::ifstream in(log);
-  const std::string said((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string said = Said();
   EXPECT_NE(said.find("only X11 windows can be read"), std::string::npos) << said;
 }
 

@@ -14,6 +14,7 @@
 #include <regex>
 #include <sstream>
 
+#include "pattern.h"
 #include "picker_scenarios.h"
 #include "picker_window.h"
 #include "x_driver.h"
@@ -25,37 +26,27 @@ namespace fs = std::filesystem;
 
 constexpr char kMakerUrl[] = "https://www.quorvanelabs.com/";
 
-// Test pictures on the screen: every pixel has its own colour, none of them black. Two sit in
-// the screen's corners so that the picker's edge cells can be checked.
-struct Picture {
-  Rect r;
-  int blue;
-  int At(int sx, int sy) const {
-    return (16 + 6 * (sx - r.x)) << 16 | (16 + 6 * (sy - r.y)) << 8 | blue;
-  }
-};
-constexpr Picture kPictures[] = {{{0, 0, 40, 40}, 30},
-                                 {{984, 728, 40, 40}, 90},
-                                 {{150, 450, 40, 40}, 150},
-                                 {{800, 100, 40, 40}, 210}};
+// Test pictures on the screen, showing the Wayland suite's pattern where they are; none of its
+// colours is black. Two sit in the screen's corners so that the picker's edge cells can be
+// checked.
+constexpr Rect kPictures[] = {
+    {0, 0, 40, 40}, {984, 728, 40, 40}, {150, 450, 40, 40}, {800, 100, 40, 40}};
 
 // What the screen shows at (x, y): black beyond its edges (the picker reads those as black), the
-// colour of a test picture on one.
+// pattern on a test picture.
 int ScreenAt(int x, int y) {
   if (x < 0 || y < 0 || x >= 1024 || y >= 768) return kBlack;
-  for (const Picture& p : kPictures) {
-    if (p.r.Contains(x, y)) return p.At(x, y);
+  for (const Rect& p : kPictures) {
+    if (p.Contains(x, y)) return PatternAt(x, y);
   }
   ADD_FAILURE() << "no known colour at " << x << "," << y;
   return kBlack;
 }
 
-std::vector<int> BlockAt(int x, int y) { return BlockAround(x, y, ScreenAt); }
-
-// Puts the picture p on X screen `screen` of x.
-Window Show(XDriver& x, const Picture& p, int screen = 0) {
+// Puts a test picture at r on X screen `screen` of x.
+Window Show(XDriver& x, const Rect& r, int screen = 0) {
   return x.CreatePicture(
-      p.r, [&](int px, int py) { return p.At(p.r.x + px, p.r.y + py); }, screen);
+      r, [&](int px, int py) { return PatternAt(r.x + px, r.y + py); }, screen);
 }
 
 std::vector<std::string> LinesOf(const fs::path& file) {
@@ -113,12 +104,8 @@ class XEnvironment : public ::testing::Environment {
 };
 
 std::string CommandUnderTest() {
-  if (const char* c = std::getenv("HUECLIP_COMMAND"); c && *c) return c;
-#ifdef HUECLIP_DEFAULT_COMMAND
-  return HUECLIP_DEFAULT_COMMAND;
-#else
-  return "";
-#endif
+  const char* c = std::getenv("HUECLIP_COMMAND");
+  return c && *c ? c : HUECLIP_DEFAULT_COMMAND;
 }
 
 // Whether the build under test is the Windows one, run by Wine.
@@ -128,20 +115,18 @@ class Hueclip : public ::testing::Test, public PickerDriver {
  protected:
   void SetUp() override {
     ASSERT_NE(g_x, nullptr);
-    if (CommandUnderTest().empty()) GTEST_SKIP() << "no build to test: set HUECLIP_COMMAND";
-    for (const Picture& p : kPictures) pictures_.push_back(Show(*g_x, p));
+    for (const Rect& p : kPictures) pictures_.push_back(Show(*g_x, p));
     Launch(*g_x);
   }
 
   void TearDown() override {
-    KillGroup(pid_);
+    End();
     for (Window w : pictures_) g_x->Destroy(w);
   }
 
   // Starts the build under test on x's server, with `args` after its command and `env` over the
   // environment, and makes its main window the active one, clear of the test pictures.
   void Launch(XDriver& x, const std::string& args = "", const std::vector<std::string>& env = {}) {
-    KillGroup(pid_);
     x_ = &x;
     fs::remove(g_tmp / "opened.log");
     fs::remove(g_tmp / "opener-env.log");
@@ -154,38 +139,17 @@ class Hueclip : public ::testing::Test, public PickerDriver {
                                          "QT_QPA_PLATFORM=xcb",
                                          "XDG_RUNTIME_DIR=" + (g_tmp / "runtime").string()};
     environment.insert(environment.end(), env.begin(), env.end());
-    // exec: the process waited for is the program's, not a shell's that outlives its crash.
-    pid_ = Spawn({"/bin/sh", "-c", "exec " + CommandUnderTest() + " " + args}, environment);
-    main_ = x.WaitFor("Hueclip", 20s);  // Wine may take a while to start
-    ASSERT_NE(main_, 0u) << "no window titled Hueclip appeared";
-    // Away from the test pictures (and the screen's corners), so that none covers another.
-    x.Move(main_, 450, 250);
-    ASSERT_TRUE(x.Poll([&] { return Client().Contains(500, 300); }, 3s))
-        << "the window manager did not move the main window";
+    // exec: the process waited for is the program's own, and so is its exit status.
+    ASSERT_NO_FATAL_FAILURE(
+        Start({"/bin/sh", "-c", "exec " + CommandUnderTest() + " " + args}, environment, 450, 250));
     x.Activate(main_);  // with no window manager, the program's own request gives the focus
     ASSERT_TRUE(x.Poll([&] { return x.Focused(main_); }, 3s)) << "main window not focused";
   }
 
-  // Whether the program has ended, within `timeout`.
-  bool Ended(Millis timeout) {
-    return x_->Poll([&] { return waitpid(pid_, &status_, WNOHANG) == pid_; }, timeout) &&
-           (pid_ = -1, true);
-  }
-
   XDriver& X() override { return *x_; }
-  void MovePointer(int x, int y) override { x_->MovePointer(x, y); }
-  void Key(unsigned long keysym, const Keys& modifiers = {}) override {
-    x_->Key(keysym, modifiers);
-  }
-  void ClickAt(int cx, int cy) override { x_->Click(Client().x + cx, Client().y + cy); }
+  Input& In() override { return *x_; }
   Image Shot() override { return x_->Grab(Client()); }
-  // Consecutive copies in these tests differ, so that each one shows as a change.
-  std::string CopiedBy(const std::function<void()>& action) override {
-    std::optional<std::string> before = x_->Clipboard(), now;
-    action();
-    if (!x_->Poll([&] { return (now = x_->Clipboard()) != before; }, 3s)) return "(no copy)";
-    return now.value_or("(clipboard emptied)");
-  }
+  std::string ClipboardText() override { return x_->Clipboard(); }
   // CR LF between the lines, which Wine hands to X as LF.
   std::string CopyAllText(const std::vector<std::string>& r) override {
     return CopyAll(r, UnderWine() ? "\n" : "\r\n");
@@ -193,21 +157,13 @@ class Hueclip : public ::testing::Test, public PickerDriver {
 
   std::vector<Window> pictures_;
   XDriver* x_ = nullptr;
-  pid_t pid_ = -1;
-  int status_ = 0;
 };
 
 TEST_F(Hueclip, CellsShowTheBlockAroundThePointer) {
   EXPECT_EQ(Client().w, 113);
   EXPECT_EQ(Client().h, 225);
   EXPECT_EQ(Title(), "Hueclip");
-  const std::pair<int, int> points[] = {{170, 470}, {152, 452}, {820, 137}, {0, 0}, {1023, 767}};
-  for (auto [x, y] : points) {
-    SCOPED_TRACE("pointer at " + std::to_string(x) + "," + std::to_string(y));
-    g_x->MovePointer(x, y);
-    EXPECT_EQ(WaitForBlock(BlockAt(x, y)), "");
-    EXPECT_EQ(Hex(Cell(Shot(), 12, true)), Hex(kMagenta)) << "border of the selected cell";
-  }
+  CellsAt(ScreenAt, {{170, 470}, {152, 452}, {820, 137}, {0, 0}, {1023, 767}});
 }
 
 TEST_F(Hueclip, FFreezesTheCellsAndResumes) {
@@ -237,7 +193,7 @@ TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
                  {XK_s, none, 17, false},
                  {XK_d, none, 18, true}});
   // A press on one value label and its release on another is no click on either.
-  const std::optional<std::string> before = g_x->Clipboard();
+  const std::string before = g_x->Clipboard();
   g_x->Drag(Client().x + 73, Client().y + kLabelTop[1] + 8, Client().x + 73,
             Client().y + kLabelTop[2] + 8);
   g_x->Sleep(500ms);
@@ -303,7 +259,7 @@ TEST_F(Hueclip, AboutShowsTheHelpTextAndBlocksTheMainWindow) {
     g_x->Key(XK_a, {XK_Control_L});
     g_x->Key(XK_c, {XK_Control_L});
     g_x->Sleep(300ms);
-    EXPECT_EQ(Lf(g_x->Clipboard().value_or("")), expected) << "typing changed the text";
+    EXPECT_EQ(Lf(g_x->Clipboard()), expected) << "typing changed the text";
 
     // Clear of the main window (the window manager may have put it on top of it), so that a
     // click on the main window lands there.
@@ -340,8 +296,7 @@ TEST_F(Hueclip, EachClickOnTheLinkOpensTheMakersPageInTheUsersEnvironment) {
 
 TEST_F(Hueclip, RightToLeftKeepsTheWindowAsItIs) {
   auto frozen_window = [&] {
-    g_x->MovePointer(165, 458);
-    EXPECT_EQ(WaitForBlock(BlockAt(165, 458)), "");
+    CellsAt(ScreenAt, {{165, 458}});
     g_x->Key(XK_f);
     EXPECT_TRUE(WaitTitle("-Frozen-"));
     g_x->MovePointer(700, 650);
@@ -354,47 +309,40 @@ TEST_F(Hueclip, RightToLeftKeepsTheWindowAsItIs) {
 }
 
 TEST_F(Hueclip, UsersStartUpSettingsStillGiveAWorkingPicker) {
-  struct Case {
+  const struct {
     std::string args;
     std::vector<std::string> env;
+    bool under_wine;
+  } cases[] = {
+      {"", {"QT_QPA_PLATFORM=wayland"}, true},  // with no Wayland display
+      {"-display " + g_x->display_name(), {"DISPLAY=:999"}, false},
   };
-  std::vector<Case> cases{{"", {"QT_QPA_PLATFORM=wayland"}}};  // with no Wayland display
-  if (!UnderWine()) cases.push_back({"-display " + g_x->display_name(), {"DISPLAY=:999"}});
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
+    if (UnderWine() && !c.under_wine) continue;
     SCOPED_TRACE(c.args + " " + c.env[0]);
     ASSERT_NO_FATAL_FAILURE(Launch(*g_x, c.args, c.env));
-    g_x->MovePointer(170, 470);
-    EXPECT_EQ(WaitForBlock(BlockAt(170, 470)), "");
+    CellsAt(ScreenAt, {{170, 470}});
   }
 }
 
 TEST_F(Hueclip, ThePointerOnASecondXScreenShowsThatScreensPixels) {
   if (UnderWine()) GTEST_SKIP() << "Wine shows one X screen";
-  const Picture p{{100, 100, 40, 40}, 250};
-  pictures_.push_back(Show(*g_x, p, 1));
+  pictures_.push_back(Show(*g_x, {100, 100, 40, 40}, 1));
   g_x->MovePointer(120, 118, 1);
-  EXPECT_EQ(WaitForBlock(BlockAround(120, 118, [&](int x, int y) { return p.At(x, y); })), "");
-  g_x->MovePointer(170, 470);
-  EXPECT_EQ(WaitForBlock(BlockAt(170, 470)), "") << "back on the first screen";
+  EXPECT_EQ(WaitForBlock(BlockAround(120, 118, PatternAt)), "");
+  CellsAt(ScreenAt, {{170, 470}});  // back on the first screen
 }
 
 TEST_F(Hueclip, FAndCActWithANonLatinLayoutFirst) {
   if (UnderWine()) GTEST_SKIP() << "setxkbmap layouts";
   auto set_layout = [](const char* layouts) {
-    pid_t pid = Spawn({"setxkbmap", "-display", g_x->display_name(), "-layout", layouts});
-    waitpid(pid, nullptr, 0);
+    int status = -1;
+    waitpid(Spawn({"setxkbmap", "-display", g_x->display_name(), "-layout", layouts}), &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
   };
-  set_layout("ru,us");  // the F key gives Cyrillic_a in the active group
-  struct Restore {
-    std::function<void()> f;
-    ~Restore() { f(); }
-  } restore{[&] { set_layout("us"); }};
-  g_x->MovePointer(165, 458);
-  ASSERT_EQ(WaitForBlock(BlockAt(165, 458)), "");
-  g_x->Key(XK_f);
-  EXPECT_TRUE(WaitTitle("-Frozen-")) << Title();
-  EXPECT_EQ(CopiedBy([&] { g_x->Key(XK_c); }),
-            CopyAllText(ReadoutsFor(165, 458, BlockAt(165, 458)[12])));
+  ASSERT_TRUE(set_layout("ru,us")) << "setxkbmap failed";  // F gives Cyrillic_a in the first group
+  FreezeAndResume(ScreenAt, {}, 165, 458, 170, 470);
+  set_layout("us");
 }
 
 // Stands in for the desktop's clipboard manager: owns CLIPBOARD_MANAGER and, when a program
@@ -460,7 +408,7 @@ TEST_F(Hueclip, AWindowDestroyedByAnotherClientEndsTheProgram) {
   std::optional<std::string> kept;
   ASSERT_TRUE(g_x->Poll([&] { return (kept = manager.Serve(), Ended(0ms)); }, 10s))
       << "still running without its window";
-  EXPECT_TRUE(WIFEXITED(status_) && WEXITSTATUS(status_) == 0) << "wait status " << status_;
+  EXPECT_EQ(ExitStatus(), "exit 0");
   EXPECT_EQ(kept, copied) << "the clipboard manager was not given the copy";
 }
 
@@ -468,7 +416,7 @@ TEST_F(Hueclip, AWindowDestroyedByAnotherClientEndsTheProgram) {
 class HueclipElsewhere : public Hueclip {
  protected:
   void SetUp() override {
-    if (CommandUnderTest().empty() || UnderWine()) GTEST_SKIP() << "for the Linux build";
+    if (UnderWine()) GTEST_SKIP() << "for the Linux build";
   }
   void StartServer(const std::vector<std::string>& screens, bool window_manager = true) {
     std::string error;
@@ -480,18 +428,21 @@ class HueclipElsewhere : public Hueclip {
 
 TEST_F(HueclipElsewhere, DirectColourPixelsGoThroughTheColourMap) {
   StartServer({"-screen", "0", "1024x768x24", "-cc", "5"}, false);  // openbox needs true colour
-  auto pixel = [](int x, int y) { return (16 + 6 * x) << 16 | (16 + 6 * y) << 8 | 90; };
-  server_.CreatePicture({150, 450, 40, 40}, pixel);
+  // Colours whose pixel values, read as bit fields, would give other colours.
+  int colours[] = {0x40A0E0, 0xE06020};
+  const unsigned long pixels[] = {server_.AllocColour(&colours[0]),
+                                  server_.AllocColour(&colours[1])};
+  ASSERT_NE(colours[0], colours[1]);
+  server_.CreatePicture({150, 450, 40, 40}, [&](int x, int) { return int(pixels[x >= 15]); });
   ASSERT_NO_FATAL_FAILURE(Launch(server_));
   server_.MovePointer(165, 458);
-  const std::string expected = CopyAllText(
-      ReadoutsFor(165, 458, server_.ColourOfPixel(static_cast<unsigned>(pixel(15, 8)))));
+  const std::string expected = CopyAllText(ReadoutsFor(165, 458, colours[1]));
   std::string copied;
   server_.Poll(
       [&] {
         server_.Key(XK_c);
         server_.Sleep(100ms);
-        return (copied = server_.Clipboard().value_or("")) == expected;
+        return (copied = server_.Clipboard()) == expected;
       },
       5s);
   EXPECT_EQ(copied, expected);
@@ -508,8 +459,7 @@ TEST_F(HueclipElsewhere, AServerWithRoomForOneMoreClientIsStillRead) {
   others.pop_back();
   server_.Sleep(200ms);
   ASSERT_NO_FATAL_FAILURE(Launch(server_));
-  server_.MovePointer(170, 470);
-  EXPECT_EQ(WaitForBlock(BlockAt(170, 470)), "");
+  CellsAt(ScreenAt, {{170, 470}});
 }
 
 TEST_F(HueclipElsewhere, AnEightBitDisplayIsRefusedInOneLine) {
@@ -519,7 +469,7 @@ TEST_F(HueclipElsewhere, AnEightBitDisplayIsRefusedInOneLine) {
                {"DISPLAY=" + server_.display_name(), "QT_QPA_PLATFORM="});
   x_ = &server_;
   ASSERT_TRUE(Ended(10s)) << "still running on an 8-bit display";
-  EXPECT_TRUE(WIFEXITED(status_) && WEXITSTATUS(status_) == 1) << "wait status " << status_;
+  EXPECT_EQ(ExitStatus(), "exit 1");
   const std::vector<std::string> lines = LinesOf(errors);
   EXPECT_EQ(lines.size(), 1u) << (lines.empty() ? "" : lines[0]);
 }
@@ -542,10 +492,9 @@ TEST_F(HueclipElsewhere, TheCommandLineIsAnsweredWithoutADisplay) {
     pid_ = Spawn({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "/bin/sh", "-c",
                   "exec " + CommandUnderTest() + " " + c.args + " >'" + out.string() + "' 2>'" +
                       err.string() + "'"});
-    ASSERT_TRUE(g_x->Poll([&] { return waitpid(pid_, &status_, WNOHANG) == pid_; }, 10s));
-    pid_ = -1;
-    EXPECT_TRUE(WIFEXITED(status_) && WEXITSTATUS(status_) == c.status)
-        << "wait status " << status_;
+    x_ = g_x;
+    ASSERT_TRUE(Ended(10s));
+    EXPECT_EQ(ExitStatus(), "exit " + std::to_string(c.status));
     const std::vector<std::string> outLines = LinesOf(out), errLines = LinesOf(err);
     EXPECT_EQ(outLines.empty() ? "" : outLines[0], c.out);
     EXPECT_EQ(errLines, c.err.empty() ? std::vector<std::string>{} : std::vector{c.err});

@@ -4,13 +4,63 @@
 #include "picker_scenarios.h"
 
 #include <X11/keysym.h>
+#include <sys/wait.h>
 
 namespace acceptance {
+
+void PickerDriver::Start(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                         int x, int y) {
+  End();
+  pid_ = Spawn(argv, env);
+  main_ = X().WaitFor("Hueclip", 20s);  // Wine may take a while to start
+  ASSERT_NE(main_, 0u) << "no window titled Hueclip appeared";
+  X().Move(main_, x, y);
+  // The window manager may put a frame round it: its client area is then a little lower.
+  ASSERT_TRUE(
+      X().Poll([&] { return Client().x == x && Client().y - y >= 0 && Client().y - y < 30; }, 3s))
+      << "the window manager did not move the main window";
+}
+
+void PickerDriver::End() {
+  KillGroup(pid_);
+  pid_ = -1;
+}
+
+bool PickerDriver::Ended(Millis timeout) {
+  return X().Poll([&] { return waitpid(pid_, &status_, WNOHANG) == pid_; }, timeout) &&
+         (pid_ = -1, true);
+}
+
+std::string PickerDriver::ExitStatus() const {
+  return WIFEXITED(status_) ? "exit " + std::to_string(WEXITSTATUS(status_))
+                            : "signal " + std::to_string(WTERMSIG(status_));
+}
+
+std::string PickerDriver::CopiedBy(const std::function<void()>& action) {
+  std::string before = ClipboardText(), now;
+  Settle();
+  action();
+  const bool changed = X().Poll([&] { return (now = ClipboardText()) != before; }, 3s);
+  Settle();
+  return changed ? now : "(no copy)";
+}
 
 std::string PickerDriver::WaitForBlock(const std::vector<int>& block) {
   std::string diff;
   X().Poll([&] { return (diff = BlockMismatch(Shot(), block)).empty(); }, 3s);
   return diff;
+}
+
+void PickerDriver::CellsAt(const ScreenFn& screen, const Points& points, bool copy) {
+  for (auto [x, y] : points) {
+    SCOPED_TRACE("pointer at " + std::to_string(x) + "," + std::to_string(y));
+    MovePointer(x, y);
+    EXPECT_EQ(WaitForBlock(BlockAround(x, y, screen)), "");
+    EXPECT_EQ(Hex(Cell(Shot(), 12, true)), Hex(kMagenta)) << "border of the selected cell";
+    if (copy) {
+      EXPECT_EQ(CopiedBy([&] { Key(XK_c); }), CopyAllText(ReadoutsFor(x, y, screen(x, y))));
+    }
+  }
 }
 
 void PickerDriver::FreezeAndResume(const ScreenFn& screen, const Keys& modifiers, int x0, int y0,
@@ -23,6 +73,7 @@ void PickerDriver::FreezeAndResume(const ScreenFn& screen, const Keys& modifiers
   MovePointer(x1, y1);
   X().Sleep(500ms);
   EXPECT_EQ(BlockMismatch(Shot(), BlockAround(x0, y0, screen)), "") << "cells changed while frozen";
+  EXPECT_EQ(CopiedBy([&] { Key(XK_c); }), CopyAllText(ReadoutsFor(x0, y0, screen(x0, y0))));
   EXPECT_EQ(Title(), "-Frozen-");
   Key(XK_f, modifiers);
   EXPECT_TRUE(WaitTitle("Hueclip")) << Title();

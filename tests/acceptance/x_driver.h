@@ -1,6 +1,6 @@
 // A small X11 driver for the acceptance suite: a private Xvfb with openbox on it, windows found
 // by title, screenshots of screen regions, pointer and keys through XTest, and the CLIPBOARD
-// selection read as a requestor.
+// selection read with xclip.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -35,8 +35,28 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
             int keep_fd = -1);
 // Ends the process group led by pid: SIGTERM, then SIGKILL after a grace period; reaps pid.
 void KillGroup(pid_t pid);
+// What the shell command writes on its standard output, or "(empty)" when it fails.
+std::string Output(const std::string& command);
 
-class XDriver {
+using Keys = std::vector<unsigned long>;
+
+// The pointer and the keyboard, through XTest or through mutter's RemoteDesktop.
+class Input {
+ public:
+  virtual ~Input() = default;
+  virtual void MovePointer(int x, int y) = 0;
+  // The left button, or the key of keysym, going down or up.
+  virtual void Button(bool down) = 0;
+  virtual void KeyEvent(unsigned long keysym, bool down) = 0;
+
+  void Click(int x, int y) { Drag(x, y, x, y); }
+  // A left press at one point and its release at another.
+  void Drag(int x0, int y0, int x1, int y1);
+  // Presses and releases the key of keysym while the modifier keys are held.
+  void Key(unsigned long keysym, const Keys& modifiers = {});
+};
+
+class XDriver : public Input {
  public:
   ~XDriver() { Stop(); }
   // Starts Xvfb with the screens of `screens` (its -screen options and the like) on a display
@@ -48,7 +68,7 @@ class XDriver {
   void Stop();
   const std::string& display_name() const { return display_name_; }
 
-  // Calls cond every 50 ms, serving X events meanwhile, until it holds or timeout passes.
+  // Calls cond every 50 ms until it holds or timeout passes.
   bool Poll(const std::function<bool()>& cond, Millis timeout);
   void Sleep(Millis d) {
     Poll([] { return false; }, d);
@@ -66,8 +86,9 @@ class XDriver {
   // Client area in root coordinates.
   Rect ClientRect(Window w);
   Image Grab(const Rect& r);
-  // The colour (0xRRGGBB) that the default colour map of the default screen gives a pixel value.
-  int ColourOfPixel(unsigned long pixel);
+  // A pixel value for the colour *rgb (0xRRGGBB) from the default colour map of the default
+  // screen; *rgb becomes the colour the map holds for it.
+  unsigned long AllocColour(int* rgb);
   // The pixels of w's own client area: the one read that a rootless Xwayland serves, where a
   // read of the root window fails.
   Image GrabWindow(Window w);
@@ -83,27 +104,22 @@ class XDriver {
   void Activate(Window w);
   void Close(Window w);
 
-  void MovePointer(int x, int y, int screen = 0);
-  void Click(int x, int y);
-  // A left press at one point and its release at another.
-  void Drag(int x0, int y0, int x1, int y1);
-  // Presses and releases the key of keysym while the modifier keys are held.
-  void Key(unsigned long keysym, const std::vector<unsigned long>& modifiers = {});
+  void MovePointer(int x, int y) override { MovePointer(x, y, 0); }
+  void MovePointer(int x, int y, int screen);
+  void Button(bool down) override;
+  void KeyEvent(unsigned long keysym, bool down) override;
 
-  // The CLIPBOARD text (as UTF8_STRING, else STRING), if any client offers one.
-  std::optional<std::string> Clipboard();
+  // The CLIPBOARD text, or "(empty)".
+  std::string Clipboard();
 
  private:
   Window Parent(Window w);
   Image Read(Drawable d, const Rect& r);
-  void Button(bool down);
-  // An 8-bit property's bytes (deleted after reading when remove is set).
-  std::optional<std::string> Property(Window w, const char* name, bool remove);
-  std::optional<std::string> Convert(Atom target);
-  void ServeEvents();
+  // An 8-bit property's bytes.
+  std::optional<std::string> Property(Window w, const char* name);
 
   Display* dpy_ = nullptr;
-  Window root_ = 0, own_ = 0;
+  Window root_ = 0;
   std::string display_name_;
   pid_t xvfb_ = -1, wm_ = -1;
 };

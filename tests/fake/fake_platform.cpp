@@ -9,7 +9,6 @@ class FakeContext final : public ScreenContext {
   ~FakeContext() override { ++screen_.contextsGiven; }
 
   std::int32_t GetPixel(std::int32_t x, std::int32_t y) override {
-    screen_.reads.push_back({x, y});
     if (x < 0 || y < 0 || x >= screen_.width || y >= screen_.height) return -1;
     return screen_.pixel(x, y);
   }

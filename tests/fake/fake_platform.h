@@ -13,7 +13,7 @@
 namespace hueclip::fake {
 
 // A scripted screen: a pixel function over a screen of the given size (negative outside it), a
-// cursor the test sets, and a count of every call the program makes.
+// cursor the test sets, and counts of cursor reads and of contexts taken and given back.
 class FakeScreen final : public Screen {
  public:
   int width = 640, height = 480;
@@ -23,10 +23,6 @@ class FakeScreen final : public Screen {
   std::function<Colour(std::int32_t, std::int32_t)> pixel = &Pattern;
 
   int cursorReads = 0, contextsTaken = 0, contextsGiven = 0;
-  std::vector<Point> reads;
-  int Calls() const {
-    return cursorReads + contextsTaken + contextsGiven + static_cast<int>(reads.size());
-  }
 
   // A pattern in which every pixel of a 5 x 5 block differs from the others.
   static Colour Pattern(std::int32_t x, std::int32_t y) {

@@ -234,25 +234,16 @@ void MutterDriver::MovePointer(int x, int y) {
   std::this_thread::sleep_for(30ms);
 }
 
-void MutterDriver::Click(int x, int y) {
-  MovePointer(x, y);
-  for (gboolean down : {gboolean{TRUE}, gboolean{FALSE}}) {
-    g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyPointerButton",
-                         g_variant_new("(ib)", BTN_LEFT, down)));
-    std::this_thread::sleep_for(30ms);
-  }
+void MutterDriver::Button(bool down) {
+  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyPointerButton",
+                       g_variant_new("(ib)", BTN_LEFT, gboolean{down})));
+  std::this_thread::sleep_for(30ms);
 }
 
-void MutterDriver::Key(unsigned keysym, const std::vector<unsigned>& modifiers) {
-  auto send = [&](unsigned sym, gboolean down) {
-    g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyKeyboardKeysym",
-                         g_variant_new("(ub)", sym, down)));
-    std::this_thread::sleep_for(10ms);
-  };
-  for (unsigned m : modifiers) send(m, TRUE);
-  send(keysym, TRUE);
-  send(keysym, FALSE);
-  for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) send(*m, FALSE);
+void MutterDriver::KeyEvent(unsigned long keysym, bool down) {
+  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyKeyboardKeysym",
+                       g_variant_new("(ub)", static_cast<guint32>(keysym), gboolean{down})));
+  std::this_thread::sleep_for(10ms);
 }
 
 Image MutterDriver::Screen() { return frames_->Newest(); }
@@ -265,13 +256,6 @@ void MutterDriver::SaveScreen(const std::string& path) {
     out.put(static_cast<char>(c >> 16)).put(static_cast<char>(c >> 8)).put(static_cast<char>(c));
 }
 
-std::string WaylandClipboard() {
-  std::string text;
-  FILE* p = popen("timeout 3 wl-paste --no-newline 2>/dev/null", "r");
-  if (!p) return "(no wl-paste)";
-  char buf[512];
-  for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
-  return pclose(p) == 0 ? text : "(empty)";
-}
+std::string WaylandClipboard() { return Output("timeout 3 wl-paste --no-newline 2>/dev/null"); }
 
 }  // namespace acceptance

@@ -9,11 +9,11 @@
 #include <memory>
 #include <string>
 
-#include "x_driver.h"  // Image, Rect
+#include "x_driver.h"  // Image, Input, Rect
 
 namespace acceptance {
 
-class MutterDriver {
+class MutterDriver : public Input {
  public:
   MutterDriver();
   ~MutterDriver();
@@ -23,10 +23,9 @@ class MutterDriver {
   // Ends the remote-desktop session (if mutter has not ended it already); Start may follow.
   void Stop();
 
-  void MovePointer(int x, int y);
-  void Click(int x, int y);
-  // Presses and releases the key of keysym while the modifier keys are held.
-  void Key(unsigned keysym, const std::vector<unsigned>& modifiers = {});
+  void MovePointer(int x, int y) override;
+  void Button(bool down) override;
+  void KeyEvent(unsigned long keysym, bool down) override;
 
   // The newest frame of the monitor (without the pointer), 0xRRGGBB per pixel.
   Image Screen();

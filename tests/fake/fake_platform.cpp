@@ -9,8 +9,7 @@ class FakeContext final : public ScreenContext {
   ~FakeContext() override { ++screen_.contextsGiven; }
 
   std::int32_t GetPixel(std::int32_t x, std::int32_t y) override {
-    if (x < 0 || y < 0 || x >= screen_.width || y >= screen_.height) return -1;
-    return screen_.pixel(x, y);
+    return FakeScreen::Pattern(x, y);
   }
 
  private:
@@ -32,11 +31,6 @@ class FakePeer final : public WindowPeer {
 
 }  // namespace
 
-Point FakeScreen::GetCursorPos() {
-  ++cursorReads;
-  return cursor;
-}
-
 std::unique_ptr<ScreenContext> FakeScreen::GetWindowDC() {
   if (!readable) return nullptr;
   ++contextsTaken;
@@ -45,11 +39,8 @@ std::unique_ptr<ScreenContext> FakeScreen::GetWindowDC() {
 
 bool FakeClipboard::SetText(std::string_view t) {
   ++attempts;
-  if (refuse) return false;
-  if (refuseText) {
-    text.clear();
-    return false;
-  }
+  if (refuseText) text.clear();
+  if (refuse || refuseText) return false;
   text = t;
   return true;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,24 +11,21 @@
 
 namespace hueclip::fake {
 
-// A scripted screen: a pixel function over a screen of the given size (negative outside it), a
-// cursor the test sets, and counts of cursor reads and of contexts taken and given back.
+// A scripted screen: a pattern of pixels, a cursor the test sets, and counts of contexts taken
+// and given back.
 class FakeScreen final : public Screen {
  public:
-  int width = 640, height = 480;
   Point cursor{320, 240};
   bool readable = true;  // false: no context, as while access to the screen is not granted
   std::string unseen;    // why the screen cannot be seen, when it says so
-  std::function<Colour(std::int32_t, std::int32_t)> pixel = &Pattern;
-
-  int cursorReads = 0, contextsTaken = 0, contextsGiven = 0;
+  int contextsTaken = 0, contextsGiven = 0;
 
   // A pattern in which every pixel of a 5 x 5 block differs from the others.
   static Colour Pattern(std::int32_t x, std::int32_t y) {
     return PackRgb(x & 0xFF, y & 0xFF, (x * 7 + y * 13) & 0xFF);
   }
 
-  Point GetCursorPos() override;
+  Point GetCursorPos() override { return cursor; }
   std::unique_ptr<ScreenContext> GetWindowDC() override;
   std::string Unseen() const override { return unseen; }
 };
@@ -58,10 +54,7 @@ class FakeToolkit final : public Toolkit {
 
   std::unique_ptr<WindowPeer> CreatePeer(Window& window) override;
   void MessageBox(Window&, std::string_view text) override { messages.emplace_back(text); }
-  int Run(Window& main) override {
-    main.Show();
-    return 0;
-  }
+  int Run(Window&) override { return 0; }
 
  private:
   WindowHandle built_ = 0;

@@ -26,8 +26,20 @@ class FakeScreen final : public Screen {
   }
 
   Point GetCursorPos() override { return cursor; }
-  std::unique_ptr<ScreenContext> GetWindowDC() override;
+  std::unique_ptr<ScreenContext> GetWindowDC() override {
+    if (!readable) return nullptr;
+    ++contextsTaken;
+    return std::make_unique<Context>(contextsGiven);
+  }
   std::string Unseen() const override { return unseen; }
+
+ private:
+  struct Context final : ScreenContext {
+    explicit Context(int& given) : given(given) {}
+    ~Context() override { ++given; }
+    std::int32_t GetPixel(std::int32_t x, std::int32_t y) override { return Pattern(x, y); }
+    int& given;
+  };
 };
 
 class FakeClipboard final : public Clipboard {
@@ -37,7 +49,13 @@ class FakeClipboard final : public Clipboard {
   bool refuseText = false;  // it can be had and emptied, but then takes no text
   int attempts = 0;
 
-  bool SetText(std::string_view t) override;
+  bool SetText(std::string_view t) override {
+    ++attempts;
+    if (refuseText) text.clear();
+    if (refuse || refuseText) return false;
+    text = t;
+    return true;
+  }
   bool EmptiedOnFailure() const override { return refuseText; }
 };
 
@@ -52,11 +70,22 @@ class FakeToolkit final : public Toolkit {
  public:
   std::vector<std::string> messages;
 
-  std::unique_ptr<WindowPeer> CreatePeer(Window& window) override;
+  std::unique_ptr<WindowPeer> CreatePeer(Window&) override {
+    return std::make_unique<Peer>(0x1000 + built_++);
+  }
   void MessageBox(Window&, std::string_view text) override { messages.emplace_back(text); }
   int Run(Window&) override { return 0; }
 
  private:
+  struct Peer final : WindowPeer {
+    explicit Peer(WindowHandle handle) : handle(handle) {}
+    WindowHandle Handle() const override { return handle; }
+    void CaptionChanged() override {}
+    void ControlChanged(std::size_t) override {}
+    void Show() override {}
+    void ShowModal() override {}
+    WindowHandle handle;
+  };
   WindowHandle built_ = 0;
 };
 

@@ -93,31 +93,19 @@ void ResourceChecks(const wchar_t* exe) {
 
 // --- The screen, while it cannot be read ----------------------------------------------------
 
-// A colour whose red, green and blue differ between neighbours and from each other.
-COLORREF PatternColour(int x, int y) { return RGB(10 * x + 3, 200 - 7 * y, 50 + 5 * x + 3 * y); }
+// Red, green and blue all different, and no black: what a pass that failed would show.
+constexpr COLORREF kPatch = RGB(200, 120, 40);
 
-constexpr RECT kPattern{200, 150, 220, 170};
-
-// A topmost borderless window over kPattern, painted with PatternColour.
-HWND ShowPattern() {
+// A topmost borderless window in kPatch over (200, 150) to (220, 170).
+HWND ShowPatch() {
   WNDCLASSW wc{};
-  wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
-    if (msg != WM_PAINT) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    for (int y = 0; y < kPattern.bottom - kPattern.top; ++y)
-      for (int x = 0; x < kPattern.right - kPattern.left; ++x)
-        SetPixelV(dc, x, y, PatternColour(x, y));
-    EndPaint(hwnd, &ps);
-    return 0;
-  };
+  wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"HueclipTestPattern";
+  wc.hbrBackground = CreateSolidBrush(kPatch);
+  wc.lpszClassName = L"HueclipTestPatch";
   RegisterClassW(&wc);
-  HWND hwnd =
-      CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP,
-                      kPattern.left, kPattern.top, kPattern.right - kPattern.left,
-                      kPattern.bottom - kPattern.top, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP,
+                              200, 150, 20, 20, nullptr, nullptr, wc.hInstance, nullptr);
   ShowWindow(hwnd, SW_SHOWNOACTIVATE);
   WaitFor([] { return false; }, 500);
   return hwnd;
@@ -141,7 +129,7 @@ class RefusingScreenApi final : public hueclip::win32::ScreenApi {
 // While the screen cannot be read (another desktop has the input), a pass leaves the cells and
 // readouts as they were; the next pass that can read it samples again.
 void UnreadableScreenChecks() {
-  HWND pattern = ShowPattern();
+  HWND patch = ShowPatch();
   RefusingScreenApi api;
   hueclip::win32::Toolkit toolkit;
   hueclip::win32::Screen screen(api);
@@ -159,16 +147,15 @@ void UnreadableScreenChecks() {
     return text;
   };
   const auto pass = [&] { main.form().TimerFired(hueclip::main_ids::Timer1); };
-  const auto showsPatternAt = [&](int x, int y) {
+  const auto showsPatchAt = [&](int x, int y) {
     return main.form().control(hueclip::main_ids::lblPos).Caption() ==
                std::to_string(x) + ", " + std::to_string(y) &&
-           main.pix(0).FillColor() == static_cast<hueclip::Colour>(PatternColour(
-                                          x - 2 - kPattern.left, y - 2 - kPattern.top));
+           main.pix(0).FillColor() == kPatch;
   };
   api.cursor = {210, 160};
   pass();
   const std::string before = shown();
-  Check(showsPatternAt(210, 160), "a pass shows the pattern under the cursor", before);
+  Check(showsPatchAt(210, 160), "a pass shows the patch under the cursor", before);
   api.cursor = {205, 155};
   for (bool* refused : {&api.refuseCursor, &api.refuseCopy}) {
     *refused = true;
@@ -180,8 +167,8 @@ void UnreadableScreenChecks() {
           shown());
   }
   pass();
-  Check(showsPatternAt(205, 155), "the next pass that can read the screen samples again", shown());
-  DestroyWindow(pattern);
+  Check(showsPatchAt(205, 155), "the next pass that can read the screen samples again", shown());
+  DestroyWindow(patch);
 }
 
 // --- A running hueclip.exe ---------------------------------------------------------------------

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,26 +11,35 @@
 
 namespace hueclip::fake {
 
-// A scripted screen: a pixel function over a screen of the given size (negative outside it), a
-// cursor the test sets, and counts of cursor reads and of contexts taken and given back.
+// A scripted screen: a pattern of pixels, a cursor the test sets, and counts of contexts taken
+// and given back.
 class FakeScreen final : public Screen {
  public:
-  int width = 640, height = 480;
   Point cursor{320, 240};
   bool readable = true;  // false: no context, as while access to the screen is not granted
   std::string unseen;    // why the screen cannot be seen, when it says so
-  std::function<Colour(std::int32_t, std::int32_t)> pixel = &Pattern;
-
-  int cursorReads = 0, contextsTaken = 0, contextsGiven = 0;
+  int contextsTaken = 0, contextsGiven = 0;
 
   // A pattern in which every pixel of a 5 x 5 block differs from the others.
   static Colour Pattern(std::int32_t x, std::int32_t y) {
     return PackRgb(x & 0xFF, y & 0xFF, (x * 7 + y * 13) & 0xFF);
   }
 
-  Point GetCursorPos() override;
-  std::unique_ptr<ScreenContext> GetWindowDC() override;
+  Point GetCursorPos() override { return cursor; }
+  std::unique_ptr<ScreenContext> GetWindowDC() override {
+    if (!readable) return nullptr;
+    ++contextsTaken;
+    return std::make_unique<Context>(contextsGiven);
+  }
   std::string Unseen() const override { return unseen; }
+
+ private:
+  struct Context final : ScreenContext {
+    explicit Context(int& given) : given(given) {}
+    ~Context() override { ++given; }
+    std::int32_t GetPixel(std::int32_t x, std::int32_t y) override { return Pattern(x, y); }
+    int& given;
+  };
 };
 
 class FakeClipboard final : public Clipboard {
@@ -41,7 +49,13 @@ class FakeClipboard final : public Clipboard {
   bool refuseText = false;  // it can be had and emptied, but then takes no text
   int attempts = 0;
 
-  bool SetText(std::string_view t) override;
+  bool SetText(std::string_view t) override {
+    ++attempts;
+    if (refuseText) text.clear();
+    if (refuse || refuseText) return false;
+    text = t;
+    return true;
+  }
   bool EmptiedOnFailure() const override { return refuseText; }
 };
 
@@ -56,14 +70,22 @@ class FakeToolkit final : public Toolkit {
  public:
   std::vector<std::string> messages;
 
-  std::unique_ptr<WindowPeer> CreatePeer(Window& window) override;
-  void MessageBox(Window&, std::string_view text) override { messages.emplace_back(text); }
-  int Run(Window& main) override {
-    main.Show();
-    return 0;
+  std::unique_ptr<WindowPeer> CreatePeer(Window&) override {
+    return std::make_unique<Peer>(0x1000 + built_++);
   }
+  void MessageBox(Window&, std::string_view text) override { messages.emplace_back(text); }
+  int Run(Window&) override { return 0; }
 
  private:
+  struct Peer final : WindowPeer {
+    explicit Peer(WindowHandle handle) : handle(handle) {}
+    WindowHandle Handle() const override { return handle; }
+    void CaptionChanged() override {}
+    void ControlChanged(std::size_t) override {}
+    void Show() override {}
+    void ShowModal() override {}
+    WindowHandle handle;
+  };
   WindowHandle built_ = 0;
 };
 

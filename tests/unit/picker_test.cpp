@@ -12,28 +12,33 @@ namespace {
 
 class PickerTest : public ::testing::Test {
  protected:
-  PickerTest() { main.form().Show(); }
+  // `unseen`: why the screen cannot be seen (yet), for a screen that says so.
+  explicit PickerTest(const char* unseen = "") {
+    p.screen.unseen = unseen;
+    p.screen.readable = !*unseen;
+    main.form().Show();
+  }
 
-  void Key(std::int16_t code, std::int16_t shift = 0) { main.form().KeyDown(code, shift); }
+  void Key(std::int16_t code) { main.form().KeyDown(code, 0); }
   void Tick() { main.form().TimerFired(main_ids::Timer1); }
-  std::string Caption(std::size_t id) { return main.form().control(id).Caption(); }
-  Colour Fill(int i) { return main.pix(i).FillColor(); }
-  Colour Border(int i) { return main.pix(i).BorderColor(); }
-  std::int16_t Sel() { return main.picker().SelIndex; }
+  std::vector<std::string> Shown() {
+    std::vector<std::string> texts;
+    for (std::size_t id : {main_ids::lblPos, main_ids::lblHex, main_ids::lblRGB, main_ids::lblLong})
+      texts.push_back(main.form().control(id).Caption());
+    return texts;
+  }
 
   fake::FakePlatform p;
   MainWindow main{p.services};
 };
 
-TEST_F(PickerTest, LoadSamplesNothingAndCCopiesTheCaptionsOfCreation) {
-  EXPECT_EQ(Sel(), 12);
-  EXPECT_FALSE(main.picker().Frozen);
-  EXPECT_EQ(p.screen.cursorReads + p.screen.contextsTaken, 0);
-  for (int i = 0; i < 25; ++i) EXPECT_EQ(Fill(i), kSysWindowBackground);
-  EXPECT_EQ(Border(0), kSysWindowText);
+// The first tick comes a tenth of a second after the window, too soon for the acceptance suites.
+TEST_F(PickerTest, KeysBeforeTheFirstTickUseTheWindowAsCreated) {
   Key(kKeyC);
   EXPECT_EQ(p.clipboard.text, "Pos: lblPos\r\nHex: lblPos\r\nRGB: lblPos\r\nLong: lblPos");
   EXPECT_TRUE(p.toolkit.messages.empty());
+  Key(kKeyA);
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"0, 0", "#050000", "5 0 0", "-2147483643"}));
 }
 
 // What a pass shows is checked end to end by the acceptance suites; that it leaks nothing is not.
@@ -44,41 +49,21 @@ TEST_F(PickerTest, APassGivesBackEveryContextItTakes) {
   EXPECT_EQ(p.screen.contextsGiven, p.screen.contextsTaken);
 }
 
-TEST_F(PickerTest, AScreenThatCannotBeReadLeavesTheWindowAsItIs) {
-  p.screen.readable = false;
-  Tick();
-  EXPECT_EQ(Caption(main_ids::lblPos), "lblPos");
-  EXPECT_EQ(Fill(0), kSysWindowBackground);
-  EXPECT_EQ(p.screen.cursorReads, 0);
-  // Once access is granted, the next tick samples as usual.
-  p.screen.readable = true;
-  p.screen.cursor = {50, 60};
-  Tick();
-  EXPECT_EQ(Caption(main_ids::lblPos), "50, 60");
-  EXPECT_EQ(Fill(12), fake::FakeScreen::Pattern(50, 60));
-}
-
 // A screen that cannot be seen yet (the desktop's sharing dialog is up, or it never sent a
 // picture) shows no readouts and copies nothing, saying why, until a pass has read it. From then
 // on the cells hold what was read, and copying them stays possible whatever the screen says.
-TEST(UnseenScreen, ShowsAndCopiesNothingUntilAPassHasReadIt) {
-  fake::FakePlatform p;
-  p.screen.readable = false;
-  p.screen.unseen = "Hueclip cannot see the screen yet.";
-  MainWindow main{p.services};
-  main.form().Show();
-  auto captions = [&] {
-    std::vector<std::string> texts;
-    for (std::size_t id : {main_ids::lblPos, main_ids::lblHex, main_ids::lblRGB, main_ids::lblLong})
-      texts.push_back(main.form().control(id).Caption());
-    return texts;
-  };
+class UnseenScreen : public PickerTest {
+ protected:
+  UnseenScreen() : PickerTest("Hueclip cannot see the screen yet.") {}
+};
+
+TEST_F(UnseenScreen, ShowsAndCopiesNothingUntilAPassHasReadIt) {
   const std::vector<std::string> blank(4);
-  EXPECT_EQ(captions(), blank) << "at load";
+  EXPECT_EQ(Shown(), blank) << "at load";
   for (std::int16_t key : {kKeyA, kKeyF, kKeyD, kKeyF, kKeyC}) {
-    main.form().KeyDown(key, 0);
-    main.form().TimerFired(main_ids::Timer1);
-    EXPECT_EQ(captions(), blank) << "after key " << key;
+    Key(key);
+    Tick();
+    EXPECT_EQ(Shown(), blank) << "after key " << key;
   }
   main.lblLong_Click();
   EXPECT_EQ(p.clipboard.attempts, 0);
@@ -88,56 +73,37 @@ TEST(UnseenScreen, ShowsAndCopiesNothingUntilAPassHasReadIt) {
 
   p.screen.readable = true;
   p.screen.cursor = {50, 60};
-  main.form().TimerFired(main_ids::Timer1);
-  const std::vector<std::string> read = captions();
+  Tick();
+  const std::vector<std::string> read = Shown();
   EXPECT_EQ(read[0], "50, 60");
   p.screen.unseen = "Hueclip can no longer see the screen.";
-  main.form().KeyDown(kKeyF, 0);
-  main.form().KeyDown(kKeyC, 0);
-  EXPECT_EQ(captions(), read);
+  Key(kKeyF);
+  Key(kKeyC);
+  EXPECT_EQ(Shown(), read);
   EXPECT_EQ(p.clipboard.text, "Pos: " + read[0] + "\r\nHex: " + read[1] + "\r\nRGB: " + read[2] +
                                   "\r\nLong: " + read[3]);
   EXPECT_EQ(p.toolkit.messages.size(), 2u);
 }
 
-TEST_F(PickerTest, KeysBeforeTheFirstTickShowTheUnsampledCell) {
-  Key(kKeyA);
-  EXPECT_EQ(Caption(main_ids::lblPos), "0, 0");
-  EXPECT_EQ(Caption(main_ids::lblHex), "#050000");
-  EXPECT_EQ(Caption(main_ids::lblRGB), "5 0 0");
-  EXPECT_EQ(Caption(main_ids::lblLong), "-2147483643");
-}
-
-TEST_F(PickerTest, ABusyClipboardKeepsEverythingAndSaysNothingWasCopied) {
+// A clipboard held by another program, or emptied and then refusing the text: the user is told
+// which, and the key press still finishes (highlight and readouts as after a good copy).
+TEST_F(PickerTest, AFailedCopySaysWhatTheClipboardHoldsAndKeepsTheWindow) {
   p.screen.cursor = {100, 200};
   Tick();
-  Key(kKeyF);
   Key(kKeyD);
-  p.clipboard.refuse = true;
-  Key(kKeyC);
-  main.lblHex_Click();
-  EXPECT_EQ(p.clipboard.text, "what the user had copied");
-  ASSERT_EQ(p.toolkit.messages.size(), 2u);
-  EXPECT_EQ(p.toolkit.messages[0], kNothingCopied);
-  // The key press still finished: state, highlight and readouts as after a good copy.
-  EXPECT_TRUE(main.picker().Frozen);
-  EXPECT_EQ(Sel(), 13);
-  EXPECT_EQ(Border(13), kSelectedBorder);
-  EXPECT_EQ(Caption(main_ids::lblLong), std::to_string(fake::FakeScreen::Pattern(101, 200)));
-  // Once the clipboard is free again, copying works.
-  p.clipboard.refuse = false;
-  main.lblPos_Click();
-  EXPECT_EQ(p.clipboard.text, "100, 200");
-}
-
-TEST_F(PickerTest, AClipboardEmptiedButRefusingTheTextSaysItIsEmpty) {
-  p.clipboard.refuseText = true;
-  Key(kKeyC);
-  main.lblRGB_Click();
-  EXPECT_EQ(p.clipboard.text, "");
-  EXPECT_EQ(p.toolkit.messages, (std::vector<std::string>{std::string(kClipboardEmptied),
-                                                          std::string(kClipboardEmptied)}));
-  EXPECT_EQ(Sel(), kCentreCell);
+  for (bool emptied : {false, true}) {
+    p.clipboard.refuse = !emptied;
+    p.clipboard.refuseText = emptied;
+    p.toolkit.messages.clear();
+    Key(kKeyC);
+    main.lblHex_Click();
+    EXPECT_EQ(p.clipboard.text, emptied ? "" : "what the user had copied");
+    EXPECT_EQ(
+        p.toolkit.messages,
+        std::vector<std::string>(2, std::string(emptied ? kClipboardEmptied : kNothingCopied)));
+    EXPECT_EQ(main.pix(13).BorderColor(), kSelectedBorder);
+    EXPECT_EQ(Shown()[3], std::to_string(fake::FakeScreen::Pattern(101, 200)));
+  }
 }
 
 TEST_F(PickerTest, CaptionLabelsCellsAndBackgroundDoNothing) {

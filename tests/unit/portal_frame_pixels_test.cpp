@@ -25,8 +25,10 @@ std::vector<std::uint8_t> NumberedFrame() {
   return bytes;
 }
 
-TEST(QtFramePixels, EachByteOrderGivesRedInTheLowByte) {
-  const std::vector<std::uint8_t> bytes = NumberedFrame();
+// In the frame, and in a copy of it that holds the same pixels without the padding once the
+// buffer has gone back to the compositor and been written over.
+TEST(PortalFramePixels, EachByteOrderGivesRedInTheLowByte) {
+  std::vector<std::uint8_t> bytes = NumberedFrame();
   const FrameView bgrx =
       MakeFrameView(bytes.data(), bytes.size(), 0, bytes.size(), 16, 3, 2, PixelOrder::kBgrx);
   const FrameView rgbx =
@@ -37,78 +39,55 @@ TEST(QtFramePixels, EachByteOrderGivesRedInTheLowByte) {
   // The first pixel of the second row starts one stride in, past the padding.
   EXPECT_EQ(bgrx.PixelAt(0, 1), 0x313233);
   EXPECT_EQ(bgrx.PixelAt(0, 0), 0x010203);
-}
-
-TEST(QtFramePixels, PointsOutsideTheFrameCannotBeRead) {
-  const std::vector<std::uint8_t> bytes = NumberedFrame();
-  const FrameView view =
-      MakeFrameView(bytes.data(), bytes.size(), 0, bytes.size(), 16, 3, 2, PixelOrder::kBgrx);
   for (auto [x, y] : {std::pair{-1, 0}, {0, -1}, {3, 0}, {0, 2}, {1 << 30, 1 << 30}})
-    EXPECT_EQ(view.PixelAt(x, y), -1) << x << "," << y;
+    EXPECT_EQ(bgrx.PixelAt(x, y), -1) << x << "," << y;
   EXPECT_EQ(FrameView{}.PixelAt(0, 0), -1);
+
+  std::vector<std::uint8_t> storage;
+  const FrameView copy = CopyFrame(rgbx, storage);
+  std::fill(bytes.begin(), bytes.end(), 0);
+  EXPECT_EQ(storage.size(), 24u);
+  for (int n = 0; n < 6; ++n)
+    EXPECT_EQ(copy.PixelAt(n % 3, n / 3), (n << 4 | 1) | (n << 4 | 2) << 8 | (n << 4 | 3) << 16);
+  EXPECT_TRUE(CopyFrame(FrameView{}, storage).Empty());
 }
 
-TEST(QtFramePixels, OnlyRowsInsideTheBufferAreRead) {
-  const std::vector<std::uint8_t> bytes = NumberedFrame();
-  // The chunk starts one row in: the view's first row is the frame's second.
-  FrameView view = MakeFrameView(bytes.data(), bytes.size(), 16, 16, 16, 3, 2, PixelOrder::kBgrx);
-  EXPECT_EQ(view.height, 1);
-  EXPECT_EQ(view.PixelAt(0, 0), 0x313233);
-  // A chunk that claims more than the buffer holds is cut to the buffer; the last row needs
-  // only its pixels (12 bytes), not the whole stride.
-  view = MakeFrameView(bytes.data(), 28, 0, 1000, 16, 3, 2, PixelOrder::kBgrx);
-  EXPECT_EQ(view.height, 2);
-  view = MakeFrameView(bytes.data(), 27, 0, 1000, 16, 3, 2, PixelOrder::kBgrx);
-  EXPECT_EQ(view.height, 1);
-  EXPECT_EQ(view.PixelAt(0, 1), -1);
-  // Stride 0 means packed rows.
-  view = MakeFrameView(bytes.data(), bytes.size(), 0, bytes.size(), 0, 4, 2, PixelOrder::kBgrx);
-  EXPECT_EQ(view.stride, 16u);
-  EXPECT_EQ(view.PixelAt(0, 1), 0x313233);
-}
-
-TEST(QtFramePixels, BuffersThatCannotHoldARowGiveNothing) {
+// Only the rows that lie in the buffer are in the view; a buffer that cannot hold one gives none.
+TEST(PortalFramePixels, OnlyRowsInsideTheBufferAreRead) {
   const std::vector<std::uint8_t> bytes = NumberedFrame();
   const struct {
     std::size_t capacity, offset, size;
     std::int64_t stride;
+    int width, rows;
+    std::int32_t last;  // the first pixel of the view's last row
   } cases[] = {
-      {32, 0, 32, 8},    // stride shorter than a row of 3 pixels
-      {32, 0, 32, -16},  // bottom-up rows are not sent by compositors
-      {32, 0, 11, 16},   // not even one row
-      {32, 40, 32, 16},  // offset beyond the buffer
-      {32, 24, 32, 16},  // 8 bytes left after the offset
+      {32, 16, 16, 16, 3, 1, 0x313233},  // the chunk starts at the frame's second row
+      // A chunk that claims more than the buffer holds is cut to the buffer; the last row needs
+      // only its pixels (12 bytes), not the whole stride.
+      {28, 0, 1000, 16, 3, 2, 0x313233},
+      {27, 0, 1000, 16, 3, 1, 0x010203},
+      {32, 0, 32, 0, 4, 2, 0x313233},  // stride 0 means packed rows
+      {32, 0, 32, 8, 3, 0, -1},        // stride shorter than a row of 3 pixels
+      {32, 0, 32, -16, 3, 0, -1},      // bottom-up rows are not sent by compositors
+      {32, 0, 11, 16, 3, 0, -1},       // not even one row
+      {32, 40, 32, 16, 3, 0, -1},      // offset beyond the buffer
+      {32, 24, 32, 16, 3, 0, -1},      // 8 bytes left after the offset
   };
   for (const auto& c : cases) {
-    EXPECT_TRUE(
-        MakeFrameView(bytes.data(), c.capacity, c.offset, c.size, c.stride, 3, 2, PixelOrder::kBgrx)
-            .Empty())
-        << c.capacity << " " << c.offset << " " << c.size << " " << c.stride;
+    const FrameView view = MakeFrameView(bytes.data(), c.capacity, c.offset, c.size, c.stride,
+                                         c.width, 2, PixelOrder::kBgrx);
+    SCOPED_TRACE(::testing::Message()
+                 << c.capacity << " " << c.offset << " " << c.size << " " << c.stride);
+    EXPECT_EQ(view.Empty() ? 0 : view.height, c.rows);
+    EXPECT_EQ(view.PixelAt(0, c.rows - 1), c.last);
+    EXPECT_EQ(view.PixelAt(0, c.rows), -1);
   }
   EXPECT_TRUE(MakeFrameView(nullptr, 32, 0, 32, 16, 3, 2, PixelOrder::kBgrx).Empty());
 }
 
-TEST(QtFramePixels, ACopyHoldsTheSamePixelsWithoutThePadding) {
-  std::vector<std::uint8_t> bytes = NumberedFrame();
-  const FrameView view =
-      MakeFrameView(bytes.data(), bytes.size(), 0, bytes.size(), 16, 3, 2, PixelOrder::kRgbx);
-  std::vector<std::uint8_t> storage;
-  const FrameView copy = CopyFrame(view, storage);
-  std::fill(bytes.begin(), bytes.end(), 0);  // the buffer goes back and is written over
-  EXPECT_EQ(storage.size(), 24u);
-  EXPECT_EQ(copy.order, PixelOrder::kRgbx);
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 3; ++x) {
-      const int n = y * 3 + x;
-      EXPECT_EQ(copy.PixelAt(x, y), (n << 4 | 1) | (n << 4 | 2) << 8 | (n << 4 | 3) << 16);
-    }
-  EXPECT_EQ(copy.PixelAt(3, 0), -1);
-  EXPECT_TRUE(CopyFrame(FrameView{}, storage).Empty());
-}
-
 // A 4 x 3 monitor's stream fed as mutter feeds it. Each buffer goes back to the compositor once
 // read, which writes its next picture into it.
-TEST(QtStreamIntake, PicturesAreKeptAndEveryBufferGoesBackAtOnce) {
+TEST(PortalStreamIntake, PicturesAreKeptAndEveryBufferGoesBackAtOnce) {
   std::string said;
   StreamIntake intake([&](bool on, int x, int y) {
     said = on ? std::to_string(x) + "," + std::to_string(y) : "off";

@@ -14,7 +14,7 @@ namespace {
 
 constexpr char kToken[] = "a2a7e108-dc27-4eef-9c3b-0d51b7c1a2f4";
 
-TEST(QtRestoreToken, LivesInTheUsersStateDirectory) {
+TEST(PortalRestoreToken, LivesInTheUsersStateDirectory) {
   EXPECT_EQ(RestoreTokenPath("/x/state", "/home/u"), "/x/state/hueclip/screen-cast-token");
   EXPECT_EQ(RestoreTokenPath("/x/state/", "/home/u"), "/x/state/hueclip/screen-cast-token");
   EXPECT_EQ(RestoreTokenPath(nullptr, "/home/u"), "/home/u/.local/state/hueclip/screen-cast-token");
@@ -25,7 +25,7 @@ TEST(QtRestoreToken, LivesInTheUsersStateDirectory) {
   EXPECT_EQ(RestoreTokenPath(nullptr, nullptr), "");
 }
 
-class QtRestoreTokenFile : public ::testing::Test {
+class PortalRestoreTokenFile : public ::testing::Test {
  protected:
   void SetUp() override {
     char pattern[] = "/tmp/hueclip-token-XXXXXX";
@@ -42,42 +42,36 @@ class QtRestoreTokenFile : public ::testing::Test {
   std::string dir_;
 };
 
-TEST_F(QtRestoreTokenFile, IsCreatedWithItsDirectoriesForTheUserAlone) {
+// Even under the widest umask.
+TEST_F(PortalRestoreTokenFile, IsWrittenWithItsDirectoriesForTheUserAlone) {
   const std::string path = RestoreTokenPath((dir_ + "/state").c_str(), nullptr);
   EXPECT_EQ(LoadRestoreToken(path), "");  // nothing stored yet
-  const mode_t umask_before = umask(0);   // the widest umask must not widen the file
+  const mode_t umask_before = umask(0);
+  ASSERT_TRUE(SaveRestoreToken(path, kToken));
+  // Then over an older file readable by all, and a temporary file left by a crash.
+  for (const std::string& file : {path, path + ".new"}) {
+    { std::ofstream(file) << "garbage that was longer than a token, by far\n"; }
+    chmod(file.c_str(), 0666);
+  }
   ASSERT_TRUE(SaveRestoreToken(path, kToken));
   umask(umask_before);
+  EXPECT_EQ(LoadRestoreToken(path), kToken);
   EXPECT_EQ(Mode(path), 0600u);
   EXPECT_EQ(Mode(dir_ + "/state/hueclip"), 0700u);
-  EXPECT_EQ(LoadRestoreToken(path), kToken);
-}
-
-TEST_F(QtRestoreTokenFile, ANewTokenReplacesTheOldAndTightensItsMode) {
-  const std::string path = dir_ + "/token";
-  { std::ofstream(path) << "garbage that was longer than a token\n"; }
-  chmod(path.c_str(), 0644);
-  // A temporary file left over by a crash, readable by all.
-  { std::ofstream(path + ".new") << "x"; }
-  chmod((path + ".new").c_str(), 0666);
-  ASSERT_TRUE(SaveRestoreToken(path, kToken));
-  EXPECT_EQ(LoadRestoreToken(path), kToken);
-  EXPECT_EQ(Mode(path), 0600u);
   EXPECT_NE(access((path + ".new").c_str(), F_OK), 0);  // no temporary file left behind
 }
 
-TEST_F(QtRestoreTokenFile, AnUnusableDirectoryOnlyMeansNoToken) {
+TEST_F(PortalRestoreTokenFile, AnUnusableDirectoryOnlyMeansNoToken) {
   // The state "directory" is a file: nothing can be created below it.
-  const std::string blocker = dir_ + "/file";
-  { std::ofstream(blocker) << "x"; }
-  const std::string path = RestoreTokenPath(blocker.c_str(), nullptr);
+  { std::ofstream(dir_ + "/file") << "x"; }
+  const std::string path = RestoreTokenPath((dir_ + "/file").c_str(), nullptr);
   EXPECT_FALSE(SaveRestoreToken(path, kToken));
   EXPECT_EQ(LoadRestoreToken(path), "");
   EXPECT_FALSE(SaveRestoreToken("", kToken));
 }
 
 // The portal refuses the whole request when a token is not a UUID, so nothing else is sent.
-TEST_F(QtRestoreTokenFile, FilesThatHoldNoTokenAreIgnored) {
+TEST_F(PortalRestoreTokenFile, FilesThatHoldNoTokenAreIgnored) {
   const std::string path = dir_ + "/token";
   for (const std::string& content :
        {std::string("garbage\n"), std::string("two words\n"), std::string("bin\x01ary"),

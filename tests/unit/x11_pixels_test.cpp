@@ -9,11 +9,7 @@
 namespace hueclip {
 namespace {
 
-using x11::BlockClip;
-using x11::ChannelMasks;
-using x11::ClipBlock;
-using x11::ColourFromPixel;
-using x11::ColourFromRgb16;
+using namespace x11;
 
 // 24-bit true colour, and blocks clipped at the screen's corners, are checked end to end by the
 // acceptance suite; the other visuals and the ends of the coordinate range are not.

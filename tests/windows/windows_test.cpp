@@ -1,10 +1,10 @@
-// What only Win32 can check of the Windows build (what the window shows, its keys and copies are
-// checked by the acceptance suite under Wine): the resources of hueclip.exe read back through
-// the system, the screen context against GetPixel, the screen's and the clipboard's failure
-// paths, the program's windows on the Win32 toolkit (size limits, Alt+letter, input methods, a
-// DPI change, an exception in a handler), and a running hueclip.exe meeting a clipboard held by
-// another program. Prints "PASS name" or "FAIL name: detail" per check, then "N passed, M failed"
-// (scripts/test-windows adds these up).
+// What only Win32 can check of the Windows build (what the window shows, its keys and copies
+// are checked by the acceptance suite under Wine): the resources of hueclip.exe, the screen's
+// and the clipboard's failure paths, the program's windows on the Win32 toolkit (size limits,
+// Alt+letter, input methods, a DPI change, an exception in a handler), and a running
+// hueclip.exe meeting a clipboard held by another program. Prints "PASS name" or "FAIL name:
+// detail" per check, then "N passed, M failed" (scripts/test-windows adds these up).
+//
 // Usage: hueclip_windows_test <path to hueclip.exe>
 #include <cstdint>
 #include <cstdio>
@@ -68,13 +68,6 @@ Resource Load(HMODULE module, LPCWSTR type, int id) {
           SizeofResource(module, found)};
 }
 
-template <typename T>
-T At(const Resource& r, std::size_t offset) {
-  T v{};
-  if (r.data && offset + sizeof v <= r.size) std::memcpy(&v, r.data + offset, sizeof v);
-  return v;
-}
-
 void ResourceChecks(const wchar_t* exe) {
   // What the version resource and the icon say restates resources/hueclip.rc and the files
   // made from hueclip.xpm; that they are in the .exe, and the hand's hot spot, are checked.
@@ -83,12 +76,12 @@ void ResourceChecks(const wchar_t* exe) {
   HMODULE module = LoadLibraryExW(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!Check(module != nullptr, "hueclip.exe loads as a resource module")) return;
   Check(Load(module, RT_GROUP_ICON, HUECLIP_IDI_APP).size > 0, "the icon is there");
-  // A cursor group: a 6-byte header, then 14-byte entries with the image's id at 12. A cursor
-  // image starts with its hot spot.
-  const Resource cursors = Load(module, RT_GROUP_CURSOR, HUECLIP_IDC_HAND_POINTER);
-  const Resource hand = Load(module, RT_CURSOR, At<WORD>(cursors, 6 + 12));
-  Check(hand.size > 4 && At<WORD>(hand, 0) == 4 && At<WORD>(hand, 2) == 0,
-        "the hand pointer's hot spot is (4, 0)");
+  ICONINFO hand{};
+  const auto cursor = static_cast<HCURSOR>(
+      LoadImageW(module, MAKEINTRESOURCEW(HUECLIP_IDC_HAND_POINTER), IMAGE_CURSOR, 0, 0, 0));
+  Check(cursor && GetIconInfo(cursor, &hand) && hand.xHotspot == 4 && hand.yHotspot == 0,
+        "the hand pointer's hot spot is (4, 0)",
+        std::to_string(hand.xHotspot) + ", " + std::to_string(hand.yHotspot));
   const Resource manifest = Load(module, RT_MANIFEST, 1);
   const std::string text(reinterpret_cast<const char*>(manifest.data), manifest.size);
   const auto awareness = text.find("<dpiAwareness");
@@ -98,72 +91,24 @@ void ResourceChecks(const wchar_t* exe) {
   FreeLibrary(module);
 }
 
-// --- The screen context ------------------------------------------------------------------------
+// --- The screen, while it cannot be read ----------------------------------------------------
 
-// A colour whose red, green and blue differ between neighbours and from each other.
-COLORREF PatternColour(int x, int y) { return RGB(10 * x + 3, 200 - 7 * y, 50 + 5 * x + 3 * y); }
+// Red, green and blue all different, and no black: what a pass that failed would show.
+constexpr COLORREF kPatch = RGB(200, 120, 40);
 
-constexpr RECT kPattern{200, 150, 220, 170};
-
-// A topmost borderless window over kPattern, painted with PatternColour.
-HWND ShowPattern() {
+// A topmost borderless window in kPatch over (200, 150) to (220, 170).
+HWND ShowPatch() {
   WNDCLASSW wc{};
-  wc.lpfnWndProc = [](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) -> LRESULT {
-    if (msg != WM_PAINT) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    for (int y = 0; y < kPattern.bottom - kPattern.top; ++y)
-      for (int x = 0; x < kPattern.right - kPattern.left; ++x)
-        SetPixelV(dc, x, y, PatternColour(x, y));
-    EndPaint(hwnd, &ps);
-    return 0;
-  };
+  wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"HueclipTestPattern";
+  wc.hbrBackground = CreateSolidBrush(kPatch);
+  wc.lpszClassName = L"HueclipTestPatch";
   RegisterClassW(&wc);
-  HWND hwnd =
-      CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP,
-                      kPattern.left, kPattern.top, kPattern.right - kPattern.left,
-                      kPattern.bottom - kPattern.top, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP,
+                              200, 150, 20, 20, nullptr, nullptr, wc.hInstance, nullptr);
   ShowWindow(hwnd, SW_SHOWNOACTIVATE);
   WaitFor([] { return false; }, 500);
   return hwnd;
-}
-
-// Each 5 x 5 block, read as a sampling pass reads it, answers what GetPixel answers on the
-// context's own DC: the pattern where it lies, negative exactly off the virtual screen.
-void ScreenChecks() {
-  HWND pattern = ShowPattern();
-  const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN), vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const int vr = vx + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  const int vb = vy + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  const struct {
-    const char* name;
-    int left, top;
-  } blocks[] = {{"the pattern", 205, 155},
-                {"the top-left corner", vx - 2, vy - 2},
-                {"the bottom-right corner", vr - 3, vb - 3},
-                {"a point far off screen", -100000, -100000}};
-  hueclip::win32::Screen screen;
-  for (const auto& b : blocks) {
-    auto context = screen.GetWindowDC();
-    const HDC dc = static_cast<hueclip::win32::ScreenContext*>(context.get())->dc();
-    std::string wrong;
-    for (int i = 0; i < 25; ++i) {
-      const int x = b.left + i % 5, y = b.top + i / 5;
-      const std::int32_t got = context->GetPixel(x, y);
-      const POINT p{x, y};
-      const bool ok = got == static_cast<std::int32_t>(::GetPixel(dc, x, y)) &&
-                      (got < 0) == (x < vx || y < vy || x >= vr || y >= vb) &&
-                      (!PtInRect(&kPattern, p) || got == static_cast<std::int32_t>(PatternColour(
-                                                             x - kPattern.left, y - kPattern.top)));
-      if (!ok)
-        wrong +=
-            "(" + std::to_string(x) + "," + std::to_string(y) + ")=" + std::to_string(got) + " ";
-    }
-    Check(wrong.empty(), std::string("screen block at ") + b.name + " reads as GetPixel", wrong);
-  }
-  DestroyWindow(pattern);
 }
 
 // The system's screen calls, except those the test refuses; the cursor is where the test says.
@@ -184,7 +129,7 @@ class RefusingScreenApi final : public hueclip::win32::ScreenApi {
 // While the screen cannot be read (another desktop has the input), a pass leaves the cells and
 // readouts as they were; the next pass that can read it samples again.
 void UnreadableScreenChecks() {
-  HWND pattern = ShowPattern();
+  HWND patch = ShowPatch();
   RefusingScreenApi api;
   hueclip::win32::Toolkit toolkit;
   hueclip::win32::Screen screen(api);
@@ -202,16 +147,15 @@ void UnreadableScreenChecks() {
     return text;
   };
   const auto pass = [&] { main.form().TimerFired(hueclip::main_ids::Timer1); };
-  const auto showsPatternAt = [&](int x, int y) {
+  const auto showsPatchAt = [&](int x, int y) {
     return main.form().control(hueclip::main_ids::lblPos).Caption() ==
                std::to_string(x) + ", " + std::to_string(y) &&
-           main.pix(0).FillColor() == static_cast<hueclip::Colour>(PatternColour(
-                                          x - 2 - kPattern.left, y - 2 - kPattern.top));
+           main.pix(0).FillColor() == kPatch;
   };
   api.cursor = {210, 160};
   pass();
   const std::string before = shown();
-  Check(showsPatternAt(210, 160), "a pass shows the pattern under the cursor", before);
+  Check(showsPatchAt(210, 160), "a pass shows the patch under the cursor", before);
   api.cursor = {205, 155};
   for (bool* refused : {&api.refuseCursor, &api.refuseCopy}) {
     *refused = true;
@@ -223,49 +167,28 @@ void UnreadableScreenChecks() {
           shown());
   }
   pass();
-  Check(showsPatternAt(205, 155), "the next pass that can read the screen samples again", shown());
-  DestroyWindow(pattern);
+  Check(showsPatchAt(205, 155), "the next pass that can read the screen samples again", shown());
+  DestroyWindow(patch);
 }
 
 // --- A running hueclip.exe ---------------------------------------------------------------------
 
 DWORD pid = 0;
 
-// A window's text, also across processes.
-std::string TextOf(HWND hwnd) {
-  wchar_t text[256] = {};
-  DWORD_PTR copied = 0;
-  SendMessageTimeoutW(hwnd, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                      &copied);
-  return Narrow(text);
-}
-
-// A visible top-level window of hueclip.exe with this title and class.
-HWND FindTopLevel(const std::string& title, const wchar_t* cls, DWORD timeoutMs) {
-  struct Search {
-    const std::string& title;
-    const wchar_t* cls;
-    HWND found;
-  } s{title, cls, nullptr};
+// A visible top-level window of hueclip.exe of this class, titled "Hueclip".
+HWND FindHueclip(const wchar_t* cls, DWORD timeoutMs) {
+  HWND found = nullptr;
   WaitFor(
       [&] {
-        EnumWindows(
-            [](HWND hwnd, LPARAM param) -> BOOL {
-              auto* s = reinterpret_cast<Search*>(param);
-              DWORD owner = 0;
-              wchar_t cls[64] = {};
-              GetWindowThreadProcessId(hwnd, &owner);
-              GetClassNameW(hwnd, cls, 64);
-              if (owner == pid && IsWindowVisible(hwnd) && std::wcscmp(cls, s->cls) == 0 &&
-                  TextOf(hwnd) == s->title)
-                s->found = hwnd;
-              return s->found == nullptr;
-            },
-            reinterpret_cast<LPARAM>(&s));
-        return s.found != nullptr;
+        while ((found = FindWindowExW(nullptr, found, cls, L"Hueclip"))) {
+          DWORD owner = 0;
+          GetWindowThreadProcessId(found, &owner);
+          if (owner == pid && IsWindowVisible(found)) return true;
+        }
+        return false;
       },
       timeoutMs);
-  return s.found;
+  return found;
 }
 
 // Opens the clipboard, puts `text` on it as CF_UNICODETEXT, and keeps it open.
@@ -313,48 +236,33 @@ void RunSteps(UINT everyMs, std::function<bool(int)> step) {
 class RefusingClipboardApi final : public hueclip::win32::ClipboardApi {
  public:
   bool refuseOpen = false, refuseSet = false;
-  int opens = 0;
 
-  bool Open(HWND owner) override {
-    ++opens;
-    return !refuseOpen && System().Open(owner);
-  }
+  bool Open(HWND owner) override { return !refuseOpen && System().Open(owner); }
   bool Empty() override { return System().Empty(); }
   bool Set(UINT format, HANDLE data) override { return !refuseSet && System().Set(format, data); }
   void Close() override { System().Close(); }
 };
 
-// Puts `text` on the clipboard as CF_UNICODETEXT and lets it go.
-void PutOnClipboard(const wchar_t* text) {
-  if (HoldClipboard(text)) CloseClipboard();
-}
-
+// What a copy does is checked end to end by the acceptance suite under Wine; its failures are
+// checked here.
 void ClipboardChecks() {
   RefusingClipboardApi api;
   hueclip::win32::Clipboard clipboard(api);
-
-  const bool copied = clipboard.SetText("Hex: #FF0000");
-  Check(copied && ClipboardText() == "Hex: #FF0000", "a copy puts the text on the clipboard",
+  // Taken and emptied, then both formats refused: reported as emptied, and it is empty.
+  if (HoldClipboard(L"held before")) CloseClipboard();
+  api.refuseSet = true;
+  Check(!clipboard.SetText("Pos: 1, 2") && clipboard.EmptiedOnFailure() && ClipboardText().empty(),
+        "refused text after EmptyClipboard is reported as an emptied, empty clipboard",
         ClipboardText());
 
-  // Taken and emptied, then both formats refused: reported as emptied, and it is empty.
-  PutOnClipboard(L"held before");
-  api.refuseSet = true;
-  const bool refusedCopied = clipboard.SetText("Pos: 1, 2");
-  Check(!refusedCopied && clipboard.EmptiedOnFailure(),
-        "refused text after EmptyClipboard is reported as an emptied clipboard");
-  Check(ClipboardText().empty(), "the clipboard is then indeed empty", ClipboardText());
-
-  // Never taken: reported as unchanged, and it is. Between the tries the program's messages are
-  // handled; a copy that one of them asks for is refused, not done before the waiting one.
-  PutOnClipboard(L"held before");
+  // Never taken: reported as unchanged, and it is (after an emptied one). Between the tries the
+  // program's messages are handled; a copy that one of them asks for is refused, not done before
+  // the waiting one, which could then overwrite it.
+  if (HoldClipboard(L"held before")) CloseClipboard();
   api.refuseSet = false;
   api.refuseOpen = true;
-  api.opens = 0;
   int nested = -1;
   RunSteps(10, [&](int) {
-    KillTimer(nullptr, stepTimer);  // once
-    // Free for this copy: done, it could be overwritten by the older one still waiting.
     api.refuseOpen = false;
     nested = clipboard.SetText("Hex: #000000");
     api.refuseOpen = true;
@@ -362,17 +270,10 @@ void ClipboardChecks() {
   });
   const bool busyCopied = clipboard.SetText("Pos: 1, 2");
   KillTimer(nullptr, stepTimer);
-  Check(!busyCopied && !clipboard.EmptiedOnFailure() &&
-            api.opens == hueclip::win32::Clipboard::kTries,
-        "a clipboard that cannot be opened is tried again, then reported as unchanged");
+  Check(!busyCopied && !clipboard.EmptiedOnFailure() && ClipboardText() == "held before",
+        "a clipboard that cannot be opened is reported, and kept, as it was", ClipboardText());
   Check(nested == 0, "a copy asked for while the clipboard is waited for is refused",
         std::to_string(nested));
-  Check(ClipboardText() == "held before", "the clipboard then keeps what it held", ClipboardText());
-
-  api.refuseOpen = false;
-  Check(clipboard.SetText("Long: 255") && !clipboard.EmptiedOnFailure() &&
-            ClipboardText() == "Long: 255",
-        "the next copy works and forgets the failure");
 }
 
 // --- The program's windows on the Win32 toolkit, in this process -----------------------------
@@ -422,13 +323,11 @@ void MainWindowChecks() {
       limits.ptMinTrackSize = {10000, 10000};
       limits.ptMaxTrackSize = {20000, 20000};
       SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-      Check(limits.ptMinTrackSize.x > 0 &&
-                limits.ptMinTrackSize.x <= designed.right - designed.left &&
-                limits.ptMinTrackSize.y > 0 &&
-                limits.ptMinTrackSize.y <= designed.bottom - designed.top,
+      const POINT min = limits.ptMinTrackSize;
+      Check(min.x > 0 && min.y > 0 && min.x <= designed.right - designed.left &&
+                min.y <= designed.bottom - designed.top,
             "WM_GETMINMAXINFO allows the designed size and smaller",
-            std::to_string(limits.ptMinTrackSize.x) + " x " +
-                std::to_string(limits.ptMinTrackSize.y));
+            std::to_string(min.x) + " x " + std::to_string(min.y));
 
       const LRESULT menuChar = SendMessageW(hwnd, WM_MENUCHAR, MAKEWPARAM('F', MF_SYSMENU), 0);
       Check(HIWORD(menuChar) == MNC_CLOSE, "Alt+letter's WM_MENUCHAR is answered with MNC_CLOSE",
@@ -463,7 +362,7 @@ void MainWindowChecks() {
     PostMessageW(hwnd, WM_CLOSE, 0, 0);
     return false;
   });
-  Check(toolkit.Run(main.form()) == 0, "the main window closes and the loop ends");
+  toolkit.Run(main.form());  // its exit code is checked on hueclip.exe below
 }
 
 // The main window's layout with a click handler that throws.
@@ -518,12 +417,11 @@ void RunningChecks(wchar_t* exe) {
     return;
   pid = pi.dwProcessId;
   WaitForInputIdle(pi.hProcess, 10000);
-  HWND main = FindTopLevel("Hueclip", L"HueclipWindow", 10000);
+  HWND main = FindHueclip(L"HueclipWindow", 10000);
   HWND button = main ? FindWindowExW(main, nullptr, L"Button", nullptr) : nullptr;
   if (Check(button != nullptr, "the main window appears with its Help/About button")) {
     // Another program holds the clipboard while C is pressed and a value label is clicked.
-    const wchar_t* held = L"held by another program";
-    if (Check(HoldClipboard(held), "the test holds the clipboard open")) {
+    if (Check(HoldClipboard(L"held by another program"), "the test holds the clipboard open")) {
       for (const char* action : {"C", "a click on the Hex value"}) {
         if (action[0] == 'C') {
           PostMessageW(main, WM_KEYDOWN, 'C', 1);
@@ -542,8 +440,10 @@ void RunningChecks(wchar_t* exe) {
         Check(answered >= 5 && late == 0,
               std::string("while ") + action + " waits for the clipboard, the window answers",
               std::to_string(answered) + " answered, " + std::to_string(late) + " not in 50 ms");
-        HWND box = FindTopLevel("Hueclip", L"#32770", 4000);
-        const std::string said = box ? TextOf(GetDlgItem(box, 0xFFFF)) : "(no message box)";
+        HWND box = FindHueclip(L"#32770", 4000);
+        wchar_t text[256] = L"(no message box)";
+        if (box) GetDlgItemTextW(box, 0xFFFF, text, 256);
+        const std::string said = Narrow(text);
         Check(said == hueclip::kNothingCopied,
               std::string(action) + " on a held clipboard says that nothing was copied", said);
         if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -552,8 +452,6 @@ void RunningChecks(wchar_t* exe) {
               std::string("Hueclip keeps running after ") + action + " on a held clipboard");
       }
       CloseClipboard();
-      WaitFor([] { return false; }, 500);
-      Check(ClipboardText() == Narrow(held), "the held clipboard keeps its text", ClipboardText());
     }
     PostMessageW(main, WM_CLOSE, 0, 0);
   }
@@ -575,7 +473,6 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   ResourceChecks(argv[1]);
-  ScreenChecks();
   UnreadableScreenChecks();
   ClipboardChecks();
   MainWindowChecks();

@@ -5,7 +5,6 @@
 #include <spa/param/video/format-utils.h>
 
 #include <cstdio>
-#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -140,8 +139,7 @@ MutterDriver::~MutterDriver() { Stop(); }
 void MutterDriver::Stop() {
   frames_ = std::make_unique<Frames>();
   if (bus_) {
-    if (!session_.empty())
-      g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "Stop", nullptr));
+    if (!session_.empty()) Tell("Stop", nullptr);
     g_object_unref(bus_);
   }
   bus_ = nullptr;
@@ -177,13 +175,8 @@ std::string MutterDriver::CallForPath(const char* path, const char* interface, c
 }
 
 bool MutterDriver::Start(std::string* error) {
-  GError* e = nullptr;
-  bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &e);
-  if (!bus_) {
-    *error = std::string("no session bus: ") + e->message;
-    g_error_free(e);
-    return false;
-  }
+  if (!(bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)))
+    return *error = "no session bus", false;
   session_ =
       CallForPath("/org/gnome/Mutter/RemoteDesktop", kRemoteDesktop, "CreateSession", nullptr);
   if (session_.empty()) return *error = "no remote desktop", false;
@@ -215,7 +208,7 @@ bool MutterDriver::Start(std::string* error) {
       [](GDBusConnection*, const char*, const char*, const char*, const char*, GVariant* params,
          gpointer data) { g_variant_get(params, "(u)", static_cast<uint32_t*>(data)); },
       &node, nullptr);
-  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "Start", nullptr));
+  Tell("Start", nullptr);
   bool added = Iterate([&] { return node != 0; }, 5s);
   g_dbus_connection_signal_unsubscribe(bus_, sub);
   if (!added) return *error = "the monitor's stream did not start", false;
@@ -228,33 +221,25 @@ bool MutterDriver::Start(std::string* error) {
   return true;
 }
 
+void MutterDriver::Tell(const char* method, GVariant* args, Millis pause) {
+  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, method, args));
+  std::this_thread::sleep_for(pause);
+}
+
 void MutterDriver::MovePointer(int x, int y) {
-  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyPointerMotionAbsolute",
-                       g_variant_new("(sdd)", stream_.c_str(), x + 0.0, y + 0.0)));
-  std::this_thread::sleep_for(30ms);
+  Tell("NotifyPointerMotionAbsolute", g_variant_new("(sdd)", stream_.c_str(), x + 0.0, y + 0.0),
+       30ms);
 }
 
 void MutterDriver::Button(bool down) {
-  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyPointerButton",
-                       g_variant_new("(ib)", BTN_LEFT, gboolean{down})));
-  std::this_thread::sleep_for(30ms);
+  Tell("NotifyPointerButton", g_variant_new("(ib)", BTN_LEFT, gboolean{down}), 30ms);
 }
 
 void MutterDriver::KeyEvent(unsigned long keysym, bool down) {
-  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyKeyboardKeysym",
-                       g_variant_new("(ub)", static_cast<guint32>(keysym), gboolean{down})));
-  std::this_thread::sleep_for(10ms);
+  Tell("NotifyKeyboardKeysym", g_variant_new("(ub)", guint32(keysym), gboolean{down}), 10ms);
 }
 
 Image MutterDriver::Screen() { return frames_->Newest(); }
-
-void MutterDriver::SaveScreen(const std::string& path) {
-  Image img = Screen();
-  std::ofstream out(path, std::ios::binary);
-  out << "P6\n" << img.w << " " << img.h << "\n255\n";
-  for (int c : img.px)
-    out.put(static_cast<char>(c >> 16)).put(static_cast<char>(c >> 8)).put(static_cast<char>(c));
-}
 
 std::string WaylandClipboard() { return Output("timeout 3 wl-paste --no-newline 2>/dev/null"); }
 

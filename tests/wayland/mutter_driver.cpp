@@ -62,18 +62,13 @@ struct MutterDriver::Frames {
     const int w = static_cast<int>(self->format.size.width);
     const int h = static_cast<int>(self->format.size.height);
     if (d.data && d.chunk->size > 0 && w > 0 && h > 0) {  // else a buffer without pixels
-      const bool rgb = self->format.format == SPA_VIDEO_FORMAT_RGBx ||
-                       self->format.format == SPA_VIDEO_FORMAT_RGBA;
       Image img{w, h, {}};
       img.px.reserve(static_cast<size_t>(w * h));
       for (int y = 0; y < h; ++y) {
         const auto* row = static_cast<const uint8_t*>(d.data) + d.chunk->offset +
                           static_cast<size_t>(y) * static_cast<size_t>(d.chunk->stride);
-        for (int x = 0; x < w; ++x) {
-          const uint8_t* p = row + 4 * x;
-          int r = rgb ? p[0] : p[2], g = p[1], bl = rgb ? p[2] : p[0];
-          img.px.push_back(r << 16 | g << 8 | bl);
-        }
+        for (const uint8_t* p = row; p < row + 4 * w; p += 4)
+          img.px.push_back(p[2] << 16 | p[1] << 8 | p[0]);  // B, G, R, unused or alpha
       }
       std::lock_guard lock(self->mutex);
       self->newest = std::move(img);
@@ -113,8 +108,8 @@ struct MutterDriver::Frames {
         &b, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType,
         SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
         SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
-        SPA_POD_CHOICE_ENUM_Id(5, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx,
-                               SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_RGBA),
+        SPA_POD_CHOICE_ENUM_Id(3, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx,
+                               SPA_VIDEO_FORMAT_BGRA),
         SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&size, &min_size, &max_size),
         SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&rate, &min_rate, &max_rate)))};
     int res = pw_stream_connect(

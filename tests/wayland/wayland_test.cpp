@@ -56,14 +56,16 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     Launch(g_tmp / "state");
   }
 
-  // share: how the permission dialog is answered, when it comes; ask: it comes even though
-  // something is stored; row: the monitor shared, when there are several (-1: the middle of
-  // the list); asked: what the user does while it is up, before answering it. The program's
-  // standard error goes to log_, when it is set.
+  // The permission dialog comes unless a token (a UUID) is stored. share: how it is answered;
+  // row: the monitor shared, when there are several (-1: the middle of the list); asked: what
+  // the user does while it is up, before answering it. The program's standard error goes to
+  // log_, when it is set.
   void Launch(const fs::path& state, const std::vector<std::string>& env = {}, bool share = true,
-              bool ask = false, int row = -1, const std::function<void()>& asked = {}) {
+              int row = -1, const std::function<void()>& asked = {}) {
     state_ = state;
-    bool token_stored = !ask && fs::exists(state / "hueclip") && !fs::is_empty(state / "hueclip");
+    std::error_code missing;
+    const auto size = fs::file_size(state / "hueclip" / "screen-cast-token", missing);
+    const bool token_stored = !missing && size >= 36;
     fs::create_directories(state);
     std::vector<std::string> environment = env;
     environment.push_back("XDG_STATE_HOME=" + state.string());  // where the token is kept
@@ -163,7 +165,7 @@ TEST_F(Hueclip, TheTokenMakesTheNextStartSilentAndGarbageIsReplaced) {
   CellsAt(ScreenAt, {{120, 330}});
 
   std::ofstream(file) << "garbage\n";
-  ASSERT_NO_FATAL_FAILURE(Launch(state, {}, true, true));  // the dialog must come
+  ASSERT_NO_FATAL_FAILURE(Launch(state));  // the dialog must come
   CellsAt(ScreenAt, {{150, 90}});
   EXPECT_EQ(token().size(), 36u) << token();
 
@@ -187,7 +189,7 @@ TEST_F(Hueclip, NothingIsCopiedWhileTheDialogIsUpNorAfterARefusal) {
     EXPECT_EQ(WaylandClipboard(), "what the user had copied");
   };
   ASSERT_NO_FATAL_FAILURE(
-      Launch(g_tmp / "refused", {"QT_LOGGING_RULES=hueclip.messages=true"}, false, false, -1, [&] {
+      Launch(g_tmp / "refused", {"QT_LOGGING_RULES=hueclip.messages=true"}, false, -1, [&] {
         // The dialog covers the window but for its right edge: the last column of cells and the
         // value labels' right ends.
         ClickAt(kColLeft[4] + 8, kRowTop[2] + 8);
@@ -284,8 +286,7 @@ class HueclipOnTwoMonitors : public Hueclip {
   // screen, a click copies nothing).
   void KeepsWhatItShowed(int shared, std::pair<int, int> from, std::pair<int, int> seam) {
     SCOPED_TRACE("monitor " + std::to_string(shared) + " shared");
-    ASSERT_NO_FATAL_FAILURE(
-        Launch(g_tmp / ("shared-" + std::to_string(shared)), {}, true, false, shared));
+    ASSERT_NO_FATAL_FAILURE(Launch(g_tmp / ("shared-" + std::to_string(shared)), {}, true, shared));
     const auto label = [&] { ClickAt(73, kLabelTop[1] + 8); };
     ASSERT_EQ(std::system("wl-copy 'before C'"), 0);  // C's four lines are then a change
     // Before a pass has read the screen, C copies nothing and says why in a message box: C waits

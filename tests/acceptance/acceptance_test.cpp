@@ -239,24 +239,17 @@ TEST_F(Hueclip, AboutShowsTheHelpTextAndBlocksTheMainWindow) {
     EXPECT_EQ(r.h, 281);
     EXPECT_TRUE(g_x->Poll([&] { return g_x->Focused(about); }, 3s)) << "About has no focus";
 
-    // The text box hands out its text with LF line ends under Qt and under Wine alike.
-    auto copy_text = [&] {
-      return Lf(CopiedBy([&] {
-        g_x->Key(XK_a, {XK_Control_L});
-        g_x->Key(XK_c, {XK_Control_L});
-      }));
-    };
-    EXPECT_EQ(copy_text(), expected);
-    // Neither Escape nor Enter closes it, and typing changes nothing.
+    // Neither Escape nor Enter closes it, and typing changes nothing. The text box hands out
+    // its text with LF line ends under Qt and under Wine alike.
     for (unsigned long key : {XK_Escape, XK_Return, XK_KP_Enter, XK_x, XK_BackSpace, XK_Delete})
       g_x->Key(key);
     g_x->Key(XK_v, {XK_Control_L});
-    g_x->Sleep(300ms);
+    EXPECT_EQ(Lf(CopiedBy([&] {
+                g_x->Key(XK_a, {XK_Control_L});
+                g_x->Key(XK_c, {XK_Control_L});
+              })),
+              expected);
     EXPECT_TRUE(g_x->Viewable(about)) << "a key closed About";
-    g_x->Key(XK_a, {XK_Control_L});
-    g_x->Key(XK_c, {XK_Control_L});
-    g_x->Sleep(300ms);
-    EXPECT_EQ(Lf(g_x->Clipboard()), expected) << "typing changed the text";
 
     // Clear of the main window (the window manager may have put it on top of it), so that a
     // click on the main window lands there.

@@ -188,10 +188,7 @@ TEST_F(Hueclip, KeysMoveTheSelectionOverAFrozenBlockAndCopy) {
                  {XK_a, none, 4, false},
                  {XK_d, ctrl, 5, false},
                  {XK_d, none, 6, false},
-                 {XK_s, shift, 11, false},
-                 {XK_d, none, 12, false},
-                 {XK_s, none, 17, false},
-                 {XK_d, none, 18, true}});
+                 {XK_s, shift, 11, true}});
   // A press on one value label and its release on another is no click on either.
   const std::string before = g_x->Clipboard();
   g_x->Drag(Client().x + 73, Client().y + kLabelTop[1] + 8, Client().x + 73,
@@ -242,24 +239,17 @@ TEST_F(Hueclip, AboutShowsTheHelpTextAndBlocksTheMainWindow) {
     EXPECT_EQ(r.h, 281);
     EXPECT_TRUE(g_x->Poll([&] { return g_x->Focused(about); }, 3s)) << "About has no focus";
 
-    // The text box hands out its text with LF line ends under Qt and under Wine alike.
-    auto copy_text = [&] {
-      return Lf(CopiedBy([&] {
-        g_x->Key(XK_a, {XK_Control_L});
-        g_x->Key(XK_c, {XK_Control_L});
-      }));
-    };
-    EXPECT_EQ(copy_text(), expected);
-    // Neither Escape nor Enter closes it, and typing changes nothing.
+    // Neither Escape nor Enter closes it, and typing changes nothing. The text box hands out
+    // its text with LF line ends under Qt and under Wine alike.
     for (unsigned long key : {XK_Escape, XK_Return, XK_KP_Enter, XK_x, XK_BackSpace, XK_Delete})
       g_x->Key(key);
     g_x->Key(XK_v, {XK_Control_L});
-    g_x->Sleep(300ms);
+    EXPECT_EQ(Lf(CopiedBy([&] {
+                g_x->Key(XK_a, {XK_Control_L});
+                g_x->Key(XK_c, {XK_Control_L});
+              })),
+              expected);
     EXPECT_TRUE(g_x->Viewable(about)) << "a key closed About";
-    g_x->Key(XK_a, {XK_Control_L});
-    g_x->Key(XK_c, {XK_Control_L});
-    g_x->Sleep(300ms);
-    EXPECT_EQ(Lf(g_x->Clipboard()), expected) << "typing changed the text";
 
     // Clear of the main window (the window manager may have put it on top of it), so that a
     // click on the main window lands there.
@@ -294,7 +284,9 @@ TEST_F(Hueclip, EachClickOnTheLinkOpensTheMakersPageInTheUsersEnvironment) {
   EXPECT_EQ(LinesOf(g_tmp / "opener-env.log"), (std::vector<std::string>{users, users}));
 }
 
-TEST_F(Hueclip, RightToLeftKeepsTheWindowAsItIs) {
+// Start-up settings that users have give the same working picker, pixel for pixel: right to
+// left, a Wayland platform asked for where there is none, a display named on the command line.
+TEST_F(Hueclip, UsersStartUpSettingsGiveTheSameWorkingPicker) {
   auto frozen_window = [&] {
     CellsAt(ScreenAt, {{165, 458}});
     g_x->Key(XK_f);
@@ -303,25 +295,21 @@ TEST_F(Hueclip, RightToLeftKeepsTheWindowAsItIs) {
     g_x->Sleep(300ms);
     return Shot().px;
   };
-  const std::vector<int> left_to_right = frozen_window();
-  ASSERT_NO_FATAL_FAILURE(Launch(*g_x, "-reverse"));
-  EXPECT_TRUE(frozen_window() == left_to_right) << "the window differs with -reverse";
-}
-
-TEST_F(Hueclip, UsersStartUpSettingsStillGiveAWorkingPicker) {
+  const std::vector<int> plain = frozen_window();
   const struct {
     std::string args;
     std::vector<std::string> env;
     bool under_wine;
   } cases[] = {
-      {"", {"QT_QPA_PLATFORM=wayland"}, true},  // with no Wayland display
+      {"-reverse", {}, true},
+      {"", {"QT_QPA_PLATFORM=wayland"}, true},
       {"-display " + g_x->display_name(), {"DISPLAY=:999"}, false},
   };
   for (const auto& c : cases) {
     if (UnderWine() && !c.under_wine) continue;
-    SCOPED_TRACE(c.args + " " + c.env[0]);
+    SCOPED_TRACE(c.args + " " + (c.env.empty() ? "" : c.env[0]));
     ASSERT_NO_FATAL_FAILURE(Launch(*g_x, c.args, c.env));
-    CellsAt(ScreenAt, {{170, 470}});
+    EXPECT_TRUE(frozen_window() == plain) << "the window differs";
   }
 }
 
@@ -423,6 +411,23 @@ class HueclipElsewhere : public Hueclip {
     ASSERT_TRUE(server_.Start((g_tmp / "config").string(), &error, screens, window_manager))
         << error;
   }
+  // Runs the build under test with args to its end, under env (env(1)'s arguments): how it
+  // ended ("still running" if it did not), and the lines it wrote on stdout and stderr.
+  struct Ran {
+    std::string status;
+    std::vector<std::string> out, err;
+  };
+  Ran RunToEnd(std::vector<std::string> env, const std::string& args) {
+    const fs::path out = g_tmp / "out.txt", err = g_tmp / "err.txt";
+    env.insert(env.begin(), "env");
+    env.insert(env.end(), {"/bin/sh", "-c",
+                           "exec " + CommandUnderTest() + " " + args + " >'" + out.string() +
+                               "' 2>'" + err.string() + "'"});
+    pid_ = Spawn(env);
+    x_ = g_x;
+    if (!Ended(10s)) return {"still running", {}, {}};
+    return {ExitStatus(), LinesOf(out), LinesOf(err)};
+  }
   XDriver server_;
 };
 
@@ -464,14 +469,9 @@ TEST_F(HueclipElsewhere, AServerWithRoomForOneMoreClientIsStillRead) {
 
 TEST_F(HueclipElsewhere, AnEightBitDisplayIsRefusedInOneLine) {
   StartServer({"-screen", "0", "1024x768x8"});
-  const fs::path errors = g_tmp / "errors.txt";
-  pid_ = Spawn({"/bin/sh", "-c", "exec " + CommandUnderTest() + " 2>'" + errors.string() + "'"},
-               {"DISPLAY=" + server_.display_name(), "QT_QPA_PLATFORM="});
-  x_ = &server_;
-  ASSERT_TRUE(Ended(10s)) << "still running on an 8-bit display";
-  EXPECT_EQ(ExitStatus(), "exit 1");
-  const std::vector<std::string> lines = LinesOf(errors);
-  EXPECT_EQ(lines.size(), 1u) << (lines.empty() ? "" : lines[0]);
+  const Ran ran = RunToEnd({"DISPLAY=" + server_.display_name(), "QT_QPA_PLATFORM="}, "");
+  EXPECT_EQ(ran.status, "exit 1");
+  EXPECT_EQ(ran.err.size(), 1u) << (ran.err.empty() ? "" : ran.err[0]);
 }
 
 // With no display at all, as a terminal with neither X nor Wayland has it.
@@ -480,24 +480,20 @@ TEST_F(HueclipElsewhere, TheCommandLineIsAnsweredWithoutADisplay) {
     std::string args;
     int status;
     std::string out;  // its first line
-    std::string err;
+    std::vector<std::string> err;
   } cases[] = {
-      {"--version", 0, "Hueclip 1.01", ""},
-      {"--help", 0, "Usage: hueclip [-display DISPLAY] [-platform NAME] [QT-OPTION]...", ""},
-      {"-reverse --frobnicate", 2, "",
-       "hueclip: unknown option '--frobnicate'; see hueclip --help"}};
-  const fs::path out = g_tmp / "out.txt", err = g_tmp / "err.txt";
+      {"--version", 0, "Hueclip 1.01", {}},
+      {"--help", 0, "Usage: hueclip [-display DISPLAY] [-platform NAME] [QT-OPTION]...", {}},
+      {"-reverse --frobnicate",
+       2,
+       "",
+       {"hueclip: unknown option '--frobnicate'; see hueclip --help"}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args);
-    pid_ = Spawn({"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "/bin/sh", "-c",
-                  "exec " + CommandUnderTest() + " " + c.args + " >'" + out.string() + "' 2>'" +
-                      err.string() + "'"});
-    x_ = g_x;
-    ASSERT_TRUE(Ended(10s));
-    EXPECT_EQ(ExitStatus(), "exit " + std::to_string(c.status));
-    const std::vector<std::string> outLines = LinesOf(out), errLines = LinesOf(err);
-    EXPECT_EQ(outLines.empty() ? "" : outLines[0], c.out);
-    EXPECT_EQ(errLines, c.err.empty() ? std::vector<std::string>{} : std::vector{c.err});
+    const Ran ran = RunToEnd({"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"}, c.args);
+    EXPECT_EQ(ran.status, "exit " + std::to_string(c.status));
+    EXPECT_EQ(ran.out.empty() ? "" : ran.out[0], c.out);
+    EXPECT_EQ(ran.err, c.err);
   }
 }
 

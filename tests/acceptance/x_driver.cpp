@@ -96,19 +96,9 @@ bool XDriver::Start(const std::string& config_home, std::string* error,
   if (!window_manager) return true;
   wm_ = Spawn({"openbox", "--sm-disable"},
               {"DISPLAY=" + display_name_, "XDG_CONFIG_HOME=" + config_home});
-  // The window manager is ready once it puts a newly mapped window into a frame of its own.
-  Window probe = XCreateSimpleWindow(dpy_, root_, 0, 0, 10, 10, 0, 0, 0);
-  XMapWindow(dpy_, probe);
-  bool wm_up = Poll(
-      [&] {
-        Window parent = Parent(probe);
-        return parent != 0 && parent != root_;
-      },
-      10s);
-  XDestroyWindow(dpy_, probe);
-  XSync(dpy_, False);
-  if (!wm_up) return *error = "openbox did not start", false;
-  return true;
+  // The window manager is ready once it owns the screen's WM_S0 selection (ICCCM).
+  const bool wm_up = Poll([&] { return XGetSelectionOwner(dpy_, A(dpy_, "WM_S0")) != 0; }, 10s);
+  return wm_up || (*error = "openbox did not start", false);
 }
 
 bool XDriver::Attach(const std::string& display_name, std::string* error) {

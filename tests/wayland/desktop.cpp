@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <utility>
@@ -27,59 +26,41 @@ bool Desktop::Start(std::string* error) {
   }
   if (!mutter_.Start(error) || !x_.Attach(std::getenv("DISPLAY"), error)) return false;
 
-  int fds[2];
-  if (pipe(fds) != 0) return *error = "pipe failed", false;
-  pattern_ = Spawn({"/bin/sh", "-c", "exec \"$0\" >&3", HUECLIP_PATTERN_CLIENT}, {}, fds[1]);
-  close(fds[1]);
-  char line[16] = "";
-  FILE* f = fdopen(fds[0], "r");
-  bool shown = fgets(line, sizeof line, f) && std::string(line) == "shown\n";
-  fclose(f);
-  if (!shown) return *error = "the pattern client did not show its picture", false;
+  pattern_ = Spawn({HUECLIP_PATTERN_CLIENT});
   // The monitor shows the pattern everywhere (checked on a grid of points).
-  std::string diff;
-  bool ok = x_.Poll(
+  const bool shown = x_.Poll(
       [&] {
-        Image img = mutter_.Screen();
-        diff.clear();
+        const Image img = mutter_.Screen();
         for (int y = 0; y < kPatternHeight; y += 37)
           for (int x = 0; x < kPatternWidth; x += 41)
-            if (img.w != kPatternWidth || img.At(x, y) != PatternAt(x, y))
-              diff = " at " + std::to_string(x) + "," + std::to_string(y);
-        return diff.empty();
+            if (img.w != kPatternWidth || img.At(x, y) != PatternAt(x, y)) return false;
+        return true;
       },
-      5s);
-  if (!ok) return *error = "the monitor does not show the pattern" + diff, false;
-  return true;
+      10s);
+  return shown || (*error = "the monitor does not show the pattern", false);
 }
-
-namespace {
-
-// Whether pid runs (a process that ended but is not reaped yet does not).
-bool Running(pid_t pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  std::string pid_field, name, state;
-  return stat >> pid_field >> name >> state && state != "Z";
-}
-
-}  // namespace
 
 bool Desktop::RestartPipeWire(std::string* error) {
   mutter_.Stop();
-  const std::string dir = std::getenv("HUECLIP_SESSION_DIR");
-  for (const char* server : {"WIREPLUMBER", "PIPEWIRE"}) {
-    const std::string var = std::string("HUECLIP_") + server + "_PID";
-    const pid_t pid = std::getenv(var.c_str()) ? std::atoi(std::getenv(var.c_str())) : 0;
-    if (pid <= 0 || kill(pid, SIGTERM) != 0) return *error = var + " names no server", false;
-    if (!x_.Poll([&] { return !Running(pid); }, 5s)) return *error = var + " did not end", false;
+  const std::pair<const char*, const char*> wireplumber{"wireplumber", "HUECLIP_WIREPLUMBER_PID"},
+      pipewire{"pipewire", "HUECLIP_PIPEWIRE_PID"};
+  for (auto [name, var] : {wireplumber, pipewire}) {
+    const pid_t pid = std::atoi(std::getenv(var) ? std::getenv(var) : "0");
+    // Still running: a process that has ended but is not reaped yet is a zombie ("Z").
+    const auto running = [&] {
+      std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+      std::string pid_field, command, state;
+      return stat >> pid_field >> command >> state && state != "Z";
+    };
+    if (pid <= 0 || kill(pid, SIGTERM) != 0 || !x_.Poll([&] { return !running(); }, 5s))
+      return *error = std::string(name) + " did not end", false;
   }
   const std::string socket = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pipewire-0";
-  for (const char* server : {"pipewire", "wireplumber"}) {
-    const pid_t pid = Spawn({"/bin/sh", "-c", "exec \"$0\" >>\"$1/$0.log\" 2>&1", server, dir});
-    setenv((std::string("HUECLIP_") + (server[0] == 'p' ? "PIPEWIRE" : "WIREPLUMBER") + "_PID")
-               .c_str(),
-           std::to_string(pid).c_str(), 1);
-    if (server[0] == 'p' && !x_.Poll([&] { return access(socket.c_str(), F_OK) == 0; }, 5s))
+  for (auto [name, var] : {pipewire, wireplumber}) {
+    const char* dir = std::getenv("HUECLIP_SESSION_DIR");
+    const pid_t pid = Spawn({"/bin/sh", "-c", "exec \"$0\" >>\"$1/$0.log\" 2>&1", name, dir});
+    setenv(var, std::to_string(pid).c_str(), 1);
+    if (var == pipewire.second && !x_.Poll([&] { return access(socket.c_str(), F_OK) == 0; }, 5s))
       return *error = "pipewire did not start again", false;
   }
   return mutter_.Start(error);
@@ -135,7 +116,6 @@ bool Desktop::AnswerShareDialog(bool share, int row) {
     return false;
   mutter_.Click(body->x + body->w / 2, body->y + body->h - 15);
   Rect left, right;
-  int top = -1, bottom = -1;
   std::vector<std::pair<int, int>> rows;  // first and last line of each
   Patch button;
   const bool found = x_.Poll(
@@ -147,24 +127,21 @@ bool Desktop::AnswerShareDialog(bool share, int row) {
         right = {left.x + left.w, left.y, title_bar.w - left.w, left.h};
         if (!share) return (button = Find(img, left, kCancelGrey)).count >= 100;
         // The list's rows: the lines of the body that are mostly white.
-        top = bottom = -1;
         rows.clear();
         for (int y = body->y; y < body->y + body->h; ++y) {
           if (Find(img, {body->x, y, body->w, 1}, kRowWhite).count < body->w / 2) continue;
-          if (top < 0) top = y;
           if (rows.empty() || rows.back().second < y - 1) rows.emplace_back(y, y);
-          bottom = rows.back().second = y;
+          rows.back().second = y;
         }
-        if (row >= static_cast<int>(rows.size())) return false;
-        return top >= 0 && (button = Find(img, right, kShareDisabled)).count >= 100;
+        return !rows.empty() && row < int(rows.size()) &&
+               (button = Find(img, right, kShareDisabled)).count >= 100;
       },
       3s);
   if (!found) return false;
   x_.Sleep(300ms);
   if (share) {
-    if (row >= 0)
-      top = rows[static_cast<std::size_t>(row)].first,
-      bottom = rows[static_cast<std::size_t>(row)].second;
+    const auto [top, bottom] = row < 0 ? std::pair(rows.front().first, rows.back().second)
+                                       : rows[static_cast<std::size_t>(row)];
     mutter_.Click(body->x + body->w / 2, (top + bottom) / 2);
     x_.Poll([&] { return Find(mutter_.Screen(), right, kShareEnabled).count >= 100; }, 2s);
   }

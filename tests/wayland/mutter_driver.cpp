@@ -5,7 +5,6 @@
 #include <spa/param/video/format-utils.h>
 
 #include <cstdio>
-#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -63,18 +62,13 @@ struct MutterDriver::Frames {
     const int w = static_cast<int>(self->format.size.width);
     const int h = static_cast<int>(self->format.size.height);
     if (d.data && d.chunk->size > 0 && w > 0 && h > 0) {  // else a buffer without pixels
-      const bool rgb = self->format.format == SPA_VIDEO_FORMAT_RGBx ||
-                       self->format.format == SPA_VIDEO_FORMAT_RGBA;
       Image img{w, h, {}};
       img.px.reserve(static_cast<size_t>(w * h));
       for (int y = 0; y < h; ++y) {
         const auto* row = static_cast<const uint8_t*>(d.data) + d.chunk->offset +
                           static_cast<size_t>(y) * static_cast<size_t>(d.chunk->stride);
-        for (int x = 0; x < w; ++x) {
-          const uint8_t* p = row + 4 * x;
-          int r = rgb ? p[0] : p[2], g = p[1], bl = rgb ? p[2] : p[0];
-          img.px.push_back(r << 16 | g << 8 | bl);
-        }
+        for (const uint8_t* p = row; p < row + 4 * w; p += 4)
+          img.px.push_back(p[2] << 16 | p[1] << 8 | p[0]);  // B, G, R, unused or alpha
       }
       std::lock_guard lock(self->mutex);
       self->newest = std::move(img);
@@ -114,8 +108,8 @@ struct MutterDriver::Frames {
         &b, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat, SPA_FORMAT_mediaType,
         SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
         SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
-        SPA_POD_CHOICE_ENUM_Id(5, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx,
-                               SPA_VIDEO_FORMAT_BGRA, SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_RGBA),
+        SPA_POD_CHOICE_ENUM_Id(3, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx,
+                               SPA_VIDEO_FORMAT_BGRA),
         SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&size, &min_size, &max_size),
         SPA_FORMAT_VIDEO_framerate, SPA_POD_CHOICE_RANGE_Fraction(&rate, &min_rate, &max_rate)))};
     int res = pw_stream_connect(
@@ -140,8 +134,7 @@ MutterDriver::~MutterDriver() { Stop(); }
 void MutterDriver::Stop() {
   frames_ = std::make_unique<Frames>();
   if (bus_) {
-    if (!session_.empty())
-      g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "Stop", nullptr));
+    if (!session_.empty()) Tell("Stop", nullptr);
     g_object_unref(bus_);
   }
   bus_ = nullptr;
@@ -177,13 +170,8 @@ std::string MutterDriver::CallForPath(const char* path, const char* interface, c
 }
 
 bool MutterDriver::Start(std::string* error) {
-  GError* e = nullptr;
-  bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &e);
-  if (!bus_) {
-    *error = std::string("no session bus: ") + e->message;
-    g_error_free(e);
-    return false;
-  }
+  if (!(bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)))
+    return *error = "no session bus", false;
   session_ =
       CallForPath("/org/gnome/Mutter/RemoteDesktop", kRemoteDesktop, "CreateSession", nullptr);
   if (session_.empty()) return *error = "no remote desktop", false;
@@ -215,7 +203,7 @@ bool MutterDriver::Start(std::string* error) {
       [](GDBusConnection*, const char*, const char*, const char*, const char*, GVariant* params,
          gpointer data) { g_variant_get(params, "(u)", static_cast<uint32_t*>(data)); },
       &node, nullptr);
-  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "Start", nullptr));
+  Tell("Start", nullptr);
   bool added = Iterate([&] { return node != 0; }, 5s);
   g_dbus_connection_signal_unsubscribe(bus_, sub);
   if (!added) return *error = "the monitor's stream did not start", false;
@@ -228,33 +216,25 @@ bool MutterDriver::Start(std::string* error) {
   return true;
 }
 
+void MutterDriver::Tell(const char* method, GVariant* args, Millis pause) {
+  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, method, args));
+  std::this_thread::sleep_for(pause);
+}
+
 void MutterDriver::MovePointer(int x, int y) {
-  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyPointerMotionAbsolute",
-                       g_variant_new("(sdd)", stream_.c_str(), x + 0.0, y + 0.0)));
-  std::this_thread::sleep_for(30ms);
+  Tell("NotifyPointerMotionAbsolute", g_variant_new("(sdd)", stream_.c_str(), x + 0.0, y + 0.0),
+       30ms);
 }
 
 void MutterDriver::Button(bool down) {
-  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyPointerButton",
-                       g_variant_new("(ib)", BTN_LEFT, gboolean{down})));
-  std::this_thread::sleep_for(30ms);
+  Tell("NotifyPointerButton", g_variant_new("(ib)", BTN_LEFT, gboolean{down}), 30ms);
 }
 
 void MutterDriver::KeyEvent(unsigned long keysym, bool down) {
-  g_variant_unref(Call(session_.c_str(), kRemoteDesktopSession, "NotifyKeyboardKeysym",
-                       g_variant_new("(ub)", static_cast<guint32>(keysym), gboolean{down})));
-  std::this_thread::sleep_for(10ms);
+  Tell("NotifyKeyboardKeysym", g_variant_new("(ub)", guint32(keysym), gboolean{down}), 10ms);
 }
 
 Image MutterDriver::Screen() { return frames_->Newest(); }
-
-void MutterDriver::SaveScreen(const std::string& path) {
-  Image img = Screen();
-  std::ofstream out(path, std::ios::binary);
-  out << "P6\n" << img.w << " " << img.h << "\n255\n";
-  for (int c : img.px)
-    out.put(static_cast<char>(c >> 16)).put(static_cast<char>(c >> 8)).put(static_cast<char>(c));
-}
 
 std::string WaylandClipboard() { return Output("timeout 3 wl-paste --no-newline 2>/dev/null"); }
 

@@ -29,14 +29,14 @@ class MutterDriver : public Input {
 
   // The newest frame of the monitor (without the pointer), 0xRRGGBB per pixel.
   Image Screen();
-  // Writes the newest frame as a binary PPM, for looking at a failure.
-  void SaveScreen(const std::string& path);
 
  private:
   GVariant* Call(const char* path, const char* interface, const char* method, GVariant* args,
                  const GVariantType* reply = nullptr);
   std::string CallForPath(const char* path, const char* interface, const char* method,
                           GVariant* args);
+  // Calls method of the remote-desktop session, then waits for pause.
+  void Tell(const char* method, GVariant* args, Millis pause = 0ms);
 
   struct Frames;
   GDBusConnection* bus_ = nullptr;

@@ -90,13 +90,13 @@ void Picker::CopyText(std::string_view text) {
 }
 
 bool Picker::Copy(std::string_view text) {
-  unseen_ = Unseen();
-  return unseen_.empty() && services_->clipboard.SetText(text);
+  return Unseen().empty() && services_->clipboard.SetText(text);
 }
 
 void Picker::TellNothingCopied() {
-  if (!unseen_.empty()) {
-    services_->toolkit.MessageBox(c_.form, unseen_ + std::string(kNothingSeenToCopy));
+  // As at the copy: one refused for this ran nothing meanwhile, and a screen once read stays read.
+  if (const std::string unseen = Unseen(); !unseen.empty()) {
+    services_->toolkit.MessageBox(c_.form, unseen + std::string(kNothingSeenToCopy));
     return;
   }
   services_->toolkit.MessageBox(

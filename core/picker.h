@@ -81,7 +81,6 @@ class Picker {
   PickerControls c_;
   Services* services_;
   bool sampled_ = false;  // a pass has read the screen into the cells
-  std::string unseen_;    // why the last copy found nothing to copy
 };
 
 }  // namespace hueclip

@@ -11,7 +11,7 @@ namespace hueclip::portal {
 enum class PixelOrder { kBgrx, kRgbx };
 
 // One frame of a monitor stream as it lies in memory: rows of 4-byte pixels, `stride` bytes
-// apart. It is a view; the stream owns the memory.
+// apart. It is a view, of a buffer the compositor lent or of the copy a stream keeps (CopyFrame).
 struct FrameView {
   const std::uint8_t* data = nullptr;
   int width = 0, height = 0;

@@ -35,8 +35,6 @@ bool WriteAll(int fd, std::string_view text) {
   return true;
 }
 
-}  // namespace
-
 bool IsRestoreToken(std::string_view text) {
   // 8-4-4-4-12 hexadecimal digits.
   if (text.size() != 36) return false;
@@ -48,6 +46,8 @@ bool IsRestoreToken(std::string_view text) {
   }
   return true;
 }
+
+}  // namespace
 
 std::string RestoreTokenPath(const char* xdgStateHome, const char* home) {
   std::string dir;

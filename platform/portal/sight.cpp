@@ -25,18 +25,21 @@ std::string Sight::Why() const {
     switch (loss_) {
       case Loss::kRefused:
         return "Hueclip cannot see the screen: sharing it was refused.\n"
-               "To share it, start Hueclip again and choose Share in the desktop's dialog.";
+               "To allow it, close Hueclip, start it again and choose Share in the desktop's "
+               "screen-sharing dialog.";
       case Loss::kStopped:
         return "Hueclip can no longer see the screen: sharing it was stopped.\n"
-               "To share it again, start Hueclip again.";
+               "To allow it again, close Hueclip and start it again.";
       case Loss::kLost:
         return "Hueclip can no longer see the screen: the desktop's screen sharing broke off and "
                "could not be started again.\n"
-               "Start Hueclip again.";
+               "Close Hueclip and start it again.";
       case Loss::kFailed:
         break;
     }
-    return "Hueclip cannot see the screen: the desktop's screen-sharing portal did not share it.";
+    return "Hueclip cannot see the screen: the desktop's screen-sharing portal did not share it.\n"
+           "Check that xdg-desktop-portal and the desktop's portal backend (GNOME or KDE) are "
+           "installed, then start Hueclip again.";
   }
   if (seen_) return {};
   if (!shared_)

@@ -10,12 +10,12 @@
 
 namespace hueclip::portal {
 
-// What a monitor's stream keeps of the buffers the compositor sends it: the newest picture and
-// the pointer's position. Every buffer can go back to the compositor as soon as Take has read
-// it. Buffers that carry only the pointer come between pictures whenever the pointer moves over
-// a still screen, and mutter 43 drops such updates once the client holds a buffer, so none is
-// held: a picture is copied when it comes, once, into memory that the next picture of the same
-// size reuses, and a pointer update costs the same on any size of monitor.
+// What a monitor's stream keeps of the buffers the compositor sends it: the newest picture; the
+// pointer's position is passed on as each buffer gives it. Every buffer can go back to the
+// compositor as soon as Take has read it. Buffers that carry only the pointer come between pictures
+// whenever the pointer moves over a still screen, and mutter 43 drops such updates once the client
+// holds a buffer, so none is held: a picture is copied when it comes, once, into memory that the
+// next picture of the same size reuses, and a pointer update costs the same on any size of monitor.
 class StreamIntake {
  public:
   // `onPointer` is told, with each buffer's cursor data, whether the pointer is on this monitor

@@ -108,32 +108,11 @@ std::unique_ptr<Screen> MakeX11Screen(X11Screen::Reads reads) {
 #if HUECLIP_PORTAL
 using portal::PortalScreen;
 
-std::string_view CannotSeeTheScreen(PortalScreen::Failure failure) {
-  switch (failure) {
-    case PortalScreen::Failure::kRefused:
-      return "Hueclip cannot see the screen: sharing it was refused.\n"
-             "To allow it, close Hueclip, start it again and choose Share in the desktop's "
-             "screen-sharing dialog.";
-    case PortalScreen::Failure::kStopped:
-      return "Hueclip can no longer see the screen: sharing it was stopped.\n"
-             "To allow it again, close Hueclip and start it again.";
-    case PortalScreen::Failure::kNoPicture:
-      return "Hueclip cannot see the screen: the desktop shares it, but sends only the pointer's "
-             "position and no picture of the screen.\n"
-             "Some virtual monitors and graphics drivers do so. Hueclip goes on waiting for a "
-             "picture.";
-    case PortalScreen::Failure::kLost:
-      return "Hueclip can no longer see the screen: the desktop's screen sharing broke off and "
-             "could not be started again.\n"
-             "Close Hueclip and start it again.";
-    case PortalScreen::Failure::kUnavailable:
-    case PortalScreen::Failure::kFailed:
-      break;
-  }
-  return "Hueclip cannot see the screen: the desktop's screen-sharing portal did not share it.\n"
-         "Check that xdg-desktop-portal and the desktop's portal backend (GNOME or KDE) are "
-         "installed, then start Hueclip again.";
-}
+// Told once when the streams carry the pointer's position but no picture: the sharing goes on.
+constexpr std::string_view kNoPicture =
+    "Hueclip cannot see the screen: the desktop shares it, but sends only the pointer's position "
+    "and no picture of the screen.\n"
+    "Some virtual monitors and graphics drivers do so. Hueclip goes on waiting for a picture.";
 
 // The screen on a Wayland desktop: the screen-cast portal's, until the portal answers that it
 // cannot give the pointer's position or no portal can be started at all (as on wlroots
@@ -144,8 +123,9 @@ class WaylandScreen final : public Screen {
   explicit WaylandScreen(std::function<void(std::string_view)> warn)
       : screen_(std::make_unique<PortalScreen>(
             [this, warn = std::move(warn)](PortalScreen::Failure failure) {
-              if (failure != PortalScreen::Failure::kUnavailable)
-                return warn(CannotSeeTheScreen(failure));
+              if (failure == PortalScreen::Failure::kNoPicture) return warn(kNoPicture);
+              // A loss is told as the screen says it from then on, to a copy too.
+              if (failure != PortalScreen::Failure::kUnavailable) return warn(screen_->Unseen());
               std::fputs(
                   "hueclip: no screen-cast portal here gives the pointer's position; only X11 "
                   "windows can be read\n",

@@ -11,7 +11,7 @@ namespace hueclip::bench {
 inline std::int32_t OnePass(Screen& screen) {
   std::int32_t sum = 0;
   auto context = screen.GetWindowDC();
-  const Point p = screen.GetCursorPos();
+  const Point p = context->GetCursorPos();
   for (int i = 0; i < 25; ++i) sum += context->GetPixel(p.x + i % 5 - 2, p.y + i / 5 - 2);
   return sum;
 }

@@ -42,8 +42,8 @@ BENCHMARK(BM_SamplingPass)->UseRealTime()->Unit(benchmark::kMicrosecond);
 // (not on every grab), the block clipped against it, one GetImage and one QueryPointer.
 class OneRequestContext final : public hueclip::PixelBlockContext {
  public:
-  OneRequestContext(Display* display, int width, int height)
-      : display_(display), width_(width), height_(height) {}
+  OneRequestContext(Display* display, hueclip::Point cursor, int width, int height)
+      : PixelBlockContext(cursor), display_(display), width_(width), height_(height) {}
 
  protected:
   void Grab(std::int32_t left, std::int32_t top,
@@ -78,16 +78,13 @@ class OneRequestScreen final : public hueclip::Screen {
     XGetGeometry(display, DefaultRootWindow(display), &root, &x, &y, &width_, &height_, &border,
                  &depth);
   }
-  hueclip::Point GetCursorPos() override {
+  std::unique_ptr<hueclip::ScreenContext> GetWindowDC() override {
     Window r, c;
     int rx = 0, ry = 0, wx, wy;
     unsigned mask;
     XQueryPointer(display_, DefaultRootWindow(display_), &r, &c, &rx, &ry, &wx, &wy, &mask);
-    return {rx, ry};
-  }
-  std::unique_ptr<hueclip::ScreenContext> GetWindowDC() override {
-    return std::make_unique<OneRequestContext>(display_, static_cast<int>(width_),
-                                               static_cast<int>(height_));
+    return std::make_unique<OneRequestContext>(display_, hueclip::Point{rx, ry},
+                                               static_cast<int>(width_), static_cast<int>(height_));
   }
 
  private:

@@ -1,10 +1,25 @@
 #include "core/picker.h"
 
+#include <cstdint>
+#include <limits>
 #include <string>
 
 #include "core/readout.h"
 
 namespace hueclip {
+namespace {
+
+// The pixel (dx, dy) away from `at`. A point past the ends of the coordinate range lies beyond
+// every screen, and reads as such rather than wrapping round to the other end.
+std::int32_t PixelNear(ScreenContext& context, Point at, int dx, int dy) {
+  using Limits = std::numeric_limits<std::int32_t>;
+  const std::int64_t x = std::int64_t{at.x} + dx;
+  const std::int64_t y = std::int64_t{at.y} + dy;
+  if (x < Limits::min() || x > Limits::max() || y < Limits::min() || y > Limits::max()) return -1;
+  return context.GetPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+}
+
+}  // namespace
 
 Picker::Picker(const PickerControls& controls, Services& services)
     : c_(controls), services_(&services) {}
@@ -16,30 +31,30 @@ void Picker::Form_Load() {
   c_.form.SetKeyPreview(true);
   // A screen that cannot be seen yet (the desktop has still to share it) shows no readouts
   // rather than the captions of creation.
-  if (!Unseen().empty()) UpdateReadout();
+  if (!WhyUnseen().empty()) UpdateReadout();
 }
 
 void Picker::Timer1_Timer() {
   if (Frozen) return;
   const auto context = services_->screen.GetWindowDC();
   if (!context) return;
-  CursorPos = services_->screen.GetCursorPos();
+  CursorPos = context->GetCursorPos();
   // Row-major: cell i shows the pixel at (x + i mod 5 - 2, y + i div 5 - 2).
   for (int i = 0; i < kCellCount; ++i) {
-    const std::int32_t dx = i % 5 - 2;
-    const std::int32_t dy = i / 5 - 2;
-    const std::int32_t colour = context->GetPixel(CursorPos.x + dx, CursorPos.y + dy);
+    const std::int32_t colour = PixelNear(*context, CursorPos, i % 5 - 2, i / 5 - 2);
     c_.pix[i]->SetFillColor(colour < 0 ? 0 : colour);
   }
   sampled_ = true;
   UpdateReadout();
 }
 
-std::string Picker::Unseen() const { return sampled_ ? std::string() : services_->screen.Unseen(); }
+std::string Picker::WhyUnseen() const {
+  return sampled_ ? std::string() : services_->screen.WhyUnseen();
+}
 
 void Picker::UpdateReadout() {
   const Readouts r =
-      Unseen().empty() ? FormatReadouts(CursorPos, c_.pix[SelIndex]->FillColor()) : Readouts{};
+      WhyUnseen().empty() ? FormatReadouts(CursorPos, c_.pix[SelIndex]->FillColor()) : Readouts{};
   c_.lblPos.SetCaption(r.pos);
   c_.lblHex.SetCaption(r.hex);
   c_.lblRGB.SetCaption(r.rgb);
@@ -90,12 +105,12 @@ void Picker::CopyText(std::string_view text) {
 }
 
 bool Picker::Copy(std::string_view text) {
-  return Unseen().empty() && services_->clipboard.SetText(text);
+  return WhyUnseen().empty() && services_->clipboard.SetText(text);
 }
 
 void Picker::TellNothingCopied() {
   // As at the copy: one refused for this ran nothing meanwhile, and a screen once read stays read.
-  if (const std::string unseen = Unseen(); !unseen.empty()) {
+  if (const std::string unseen = WhyUnseen(); !unseen.empty()) {
     services_->toolkit.MessageBox(c_.form, unseen + std::string(kNothingSeenToCopy));
     return;
   }

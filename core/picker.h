@@ -76,7 +76,7 @@ class Picker {
   void TellNothingCopied();
   // Why the cells show nothing of the screen: empty once a pass has read it, and until then
   // wherever the screen can be seen.
-  std::string Unseen() const;
+  std::string WhyUnseen() const;
 
   PickerControls c_;
   Services* services_;

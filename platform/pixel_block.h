@@ -14,6 +14,7 @@ class PixelBlockContext : public ScreenContext {
  public:
   static constexpr int kSize = 5;
 
+  using ScreenContext::ScreenContext;
   std::int32_t GetPixel(std::int32_t x, std::int32_t y) final;
 
  protected:

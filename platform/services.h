@@ -16,29 +16,35 @@ struct Point {
 // The native handle of a window, as the window system knows it (HWND, X window id).
 using WindowHandle = std::uintptr_t;
 
-// Screen pixels, obtained for one sampling pass and given back (destroyed) at its end.
+// The screen as one sampling pass sees it: where the pointer was and the pixels around it, read
+// together when the pass takes the context, so that the position and the pixels always come from
+// the same screen at the same moment. Given back (destroyed) at the end of the pass.
 class ScreenContext {
  public:
+  explicit ScreenContext(Point cursor) : cursor_(cursor) {}
   virtual ~ScreenContext() = default;
+  // The cursor position in physical screen pixels, origin at the primary screen's top-left.
+  Point GetCursorPos() const { return cursor_; }
   // The pixel at (x, y) in screen pixels as 0x00BBGGRR, or a negative value where it cannot be
   // read (beyond the edge of every screen).
   virtual std::int32_t GetPixel(std::int32_t x, std::int32_t y) = 0;
+
+ private:
+  Point cursor_;
 };
 
 class Screen {
  public:
   virtual ~Screen() = default;
-  // The cursor position in physical screen pixels, origin at the primary screen's top-left.
-  virtual Point GetCursorPos() = 0;
-  // The screen's pixels for one pass, or null while the screen cannot be read at all (access
-  // not granted yet, or refused): the pass then leaves the window as it is, rather than
-  // showing a position and colours that were never read.
+  // The cursor and the screen's pixels for one pass, or null while the screen cannot be read at
+  // all (access not granted yet, or refused): the pass then leaves the window as it is, rather
+  // than showing a position and colours that were never read.
   virtual std::unique_ptr<ScreenContext> GetWindowDC() = 0;
   // Why the screen cannot be seen now, as a sentence for the user (what to do, where there is
   // something to do); empty when it can be, and always where nothing stands between the program
   // and the screen (X11, Windows). A screen that needs the desktop's permission says so until it
   // has it, and after a refusal, a stop or a failure.
-  virtual std::string Unseen() const { return {}; }
+  virtual std::string WhyUnseen() const { return {}; }
 };
 
 class Clipboard {

@@ -62,8 +62,8 @@ constexpr int kTriesAtMs[] = {1000, 3000, 6000, 10000};
 // valid while the pass runs, as the PipeWire loop only runs between passes.
 class PortalScreen::Context final : public ScreenContext {
  public:
-  Context(std::vector<PixelRect> rects, std::vector<FrameView> frames)
-      : rects_(std::move(rects)), frames_(std::move(frames)) {}
+  Context(Point cursor, std::vector<PixelRect> rects, std::vector<FrameView> frames)
+      : ScreenContext(cursor), rects_(std::move(rects)), frames_(std::move(frames)) {}
 
   std::int32_t GetPixel(std::int32_t x, std::int32_t y) override {
     const int i = MonitorAt(rects_, x, y);
@@ -234,8 +234,6 @@ std::vector<PixelRect> PortalScreen::Rects() const {
   return PlaceMonitors(geometry, pointer_.Monitor());
 }
 
-Point PortalScreen::GetCursorPos() { return cursor_; }
-
 std::unique_ptr<ScreenContext> PortalScreen::GetWindowDC() {
   if (lost_ || down_ || streams_.empty()) return nullptr;
   idle_.start();
@@ -256,10 +254,10 @@ std::unique_ptr<ScreenContext> PortalScreen::GetWindowDC() {
   sight_.Seen();
 
   std::vector<PixelRect> rects = Rects();
-  cursor_ = pointer_.At(rects);
+  const Point cursor = pointer_.At(rects);
   std::vector<FrameView> frames;
   for (const auto& stream : streams_) frames.push_back(stream->Frame());
-  return std::make_unique<Context>(std::move(rects), std::move(frames));
+  return std::make_unique<Context>(cursor, std::move(rects), std::move(frames));
 }
 
 }  // namespace hueclip::portal

@@ -27,7 +27,7 @@ class PortalScreen final : public Screen {
 
   // Asks the portal for every monitor at once (the desktop shows its sharing dialog unless a
   // stored restore token lets it skip it); nothing waits for the portal. `onFailure` is called
-  // once, from the event loop and never from inside GetWindowDC or GetCursorPos, when the screen
+  // once, from the event loop and never from inside GetWindowDC, when the screen
   // turns out unreadable for good: no portal could be started or it cannot give the pointer's
   // position (kUnavailable: another provider must serve), the user refused, the portal failed,
   // the sharing was stopped from the desktop, or it broke off and could not be started again.
@@ -39,12 +39,11 @@ class PortalScreen final : public Screen {
   PortalScreen(const PortalScreen&) = delete;
   PortalScreen& operator=(const PortalScreen&) = delete;
 
-  Point GetCursorPos() override;
   // Null until a frame and the pointer's position have come (the portal may still be starting,
   // or its dialog up), while the sharing is started again, after a failure, and on the first
   // pass after a pause (the streams are resumed then).
   std::unique_ptr<ScreenContext> GetWindowDC() override;
-  std::string Unseen() const override { return sight_.Why(); }
+  std::string WhyUnseen() const override { return sight_.Why(); }
 
  private:
   class Context;
@@ -74,7 +73,6 @@ class PortalScreen final : public Screen {
   bool paused_ = false;
   PointerTracker pointer_;
   Sight sight_;
-  Point cursor_;  // as the last pass that had a context read it
   QTimer idle_;
   QTimer restart_;
 };

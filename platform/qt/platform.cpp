@@ -125,7 +125,7 @@ class WaylandScreen final : public Screen {
             [this, warn = std::move(warn)](PortalScreen::Failure failure) {
               if (failure == PortalScreen::Failure::kNoPicture) return warn(kNoPicture);
               // A loss is told as the screen says it from then on, to a copy too.
-              if (failure != PortalScreen::Failure::kUnavailable) return warn(screen_->Unseen());
+              if (failure != PortalScreen::Failure::kUnavailable) return warn(screen_->WhyUnseen());
               std::fputs(
                   "hueclip: no screen-cast portal here gives the pointer's position; only X11 "
                   "windows can be read\n",
@@ -136,9 +136,8 @@ class WaylandScreen final : public Screen {
               });
             })) {}
 
-  Point GetCursorPos() override { return screen_->GetCursorPos(); }
   std::unique_ptr<ScreenContext> GetWindowDC() override { return screen_->GetWindowDC(); }
-  std::string Unseen() const override { return screen_->Unseen(); }
+  std::string WhyUnseen() const override { return screen_->WhyUnseen(); }
 
  private:
   QObject guard_;

@@ -46,8 +46,8 @@ ScreenApi& ScreenApi::System() {
   return api;
 }
 
-ScreenContext::ScreenContext(BlockBuffer& buffer, ScreenApi& api)
-    : buffer_(&buffer), api_(&api), dc_(::GetWindowDC(nullptr)) {}
+ScreenContext::ScreenContext(BlockBuffer& buffer, ScreenApi& api, Point cursor)
+    : PixelBlockContext(cursor), buffer_(&buffer), api_(&api), dc_(::GetWindowDC(nullptr)) {}
 
 ScreenContext::~ScreenContext() {
   if (dc_) ReleaseDC(nullptr, dc_);
@@ -91,20 +91,18 @@ void ScreenContext::Grab(std::int32_t left, std::int32_t top,
   }
 }
 
-Point Screen::GetCursorPos() { return cursor_; }
-
 std::unique_ptr<hueclip::ScreenContext> Screen::GetWindowDC() {
   if (!buffer_ || !buffer_->bits()) buffer_.emplace();
   POINT p{};
   if (!buffer_->bits() || !api_->GetCursorPos(p)) return nullptr;
-  auto context = std::make_unique<ScreenContext>(*buffer_, *api_);
+  const Point cursor{static_cast<std::int32_t>(p.x), static_cast<std::int32_t>(p.y)};
+  auto context = std::make_unique<ScreenContext>(*buffer_, *api_, cursor);
   if (!context->dc()) return nullptr;
   // The pass's block is copied now, so that a copy that fails gives no context. The pass then
   // reads it from memory, from its top-left corner on.
   constexpr int kHalf = PixelBlockContext::kSize / 2;
-  context->GetPixel(static_cast<std::int32_t>(p.x) - kHalf, static_cast<std::int32_t>(p.y) - kHalf);
+  context->GetPixel(cursor.x - kHalf, cursor.y - kHalf);
   if (context->failed()) return nullptr;
-  cursor_ = {static_cast<std::int32_t>(p.x), static_cast<std::int32_t>(p.y)};
   return context;
 }
 

@@ -50,7 +50,7 @@ class ScreenApi {
 // virtual screen or off every monitor.
 class ScreenContext final : public PixelBlockContext {
  public:
-  ScreenContext(BlockBuffer& buffer, ScreenApi& api);
+  ScreenContext(BlockBuffer& buffer, ScreenApi& api, Point cursor);
   ~ScreenContext() override;
   ScreenContext(const ScreenContext&) = delete;
   ScreenContext& operator=(const ScreenContext&) = delete;
@@ -74,8 +74,6 @@ class Screen final : public hueclip::Screen {
  public:
   explicit Screen(ScreenApi& api = ScreenApi::System()) : api_(&api) {}
 
-  // Where the last pass that had a context found the cursor.
-  Point GetCursorPos() override;
   // Finds the cursor and copies the block around it at once; null when either fails, so that
   // the pass leaves the window as it was.
   std::unique_ptr<hueclip::ScreenContext> GetWindowDC() override;
@@ -83,7 +81,6 @@ class Screen final : public hueclip::Screen {
  private:
   ScreenApi* api_;
   std::optional<BlockBuffer> buffer_;  // made again by a pass while it could not be made
-  Point cursor_;
 };
 
 }  // namespace hueclip::win32

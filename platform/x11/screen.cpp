@@ -51,7 +51,7 @@ XImage* GetImageQuietly(Display* display, Window window, const BlockClip& clip) 
 // so the rectangle is clipped first and nothing is asked when no pixel of it is on the screen.
 class X11ScreenContext final : public PixelBlockContext {
  public:
-  explicit X11ScreenContext(X11Screen& screen) : screen_(screen) {}
+  X11ScreenContext(X11Screen& screen, Point cursor) : PixelBlockContext(cursor), screen_(screen) {}
 
  protected:
   void Grab(std::int32_t left, std::int32_t top,
@@ -175,8 +175,7 @@ X11Screen::~X11Screen() {
   if (owned_ && display_ != nullptr) XCloseDisplay(display_);
 }
 
-Point X11Screen::GetCursorPos() {
-  if (display_ == nullptr) return {};
+Point X11Screen::QueryPointer() {
   Window root_return = 0, child_return = 0;
   int root_x = 0, root_y = 0, window_x = 0, window_y = 0;
   unsigned int mask = 0;
@@ -197,7 +196,9 @@ Point X11Screen::GetCursorPos() {
 
 std::unique_ptr<ScreenContext> X11Screen::GetWindowDC() {
   if (display_ == nullptr) return nullptr;
-  return std::make_unique<X11ScreenContext>(*this);
+  // The pointer first: it picks the X screen that the pixels are read from.
+  const Point cursor = QueryPointer();
+  return std::make_unique<X11ScreenContext>(*this, cursor);
 }
 
 }  // namespace hueclip::x11

@@ -24,10 +24,10 @@ class X11Screen final : public Screen {
   X11Screen(const X11Screen&) = delete;
   X11Screen& operator=(const X11Screen&) = delete;
 
-  Point GetCursorPos() override;
+  // Queries the pointer and reads the block around it from the X screen it is on.
   std::unique_ptr<ScreenContext> GetWindowDC() override;
 
-  // The X screen the pointer was on at the last cursor read; the pixels are read from its root
+  // The X screen the pointer was on at the last pass; the pixels are read from its root
   // window, whose size is kept as last asked of the server. The pixels outside it are unreadable;
   // a block that reaches its edge, or an image request that fails, asks again, as the screen
   // may have been resized since.
@@ -39,6 +39,9 @@ class X11Screen final : public Screen {
   bool WindowsOnly() const { return windowsOnly_; }
 
  private:
+  // The pointer's position on the root window of its X screen, which becomes the one read.
+  Point QueryPointer();
+
   Display* display_;
   bool owned_;
   bool windowsOnly_;

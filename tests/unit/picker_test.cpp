@@ -49,6 +49,34 @@ TEST_F(PickerTest, APassGivesBackEveryContextItTakes) {
   EXPECT_EQ(p.screen.contextsGiven, p.screen.contextsTaken);
 }
 
+// The position and the pixels of a pass come from one screen, also when the pointer has just
+// gone to another one (an X server with several screens): the cells never show one screen's
+// pixels around a position read on the other.
+TEST_F(PickerTest, APassShowsThePixelsAroundThePositionOnTheScreenItWasReadOn) {
+  Tick();
+  p.screen.cursor = {7, 9};
+  p.screen.cursorScreen = 1;
+  Tick();
+  EXPECT_EQ(Shown()[0], "7, 9");
+  for (int i = 0; i < kCellCount; ++i)
+    EXPECT_EQ(main.pix(i).FillColor(), fake::FakeScreen::Pattern(5 + i % 5, 7 + i / 5, 1)) << i;
+}
+
+// At the ends of the coordinate range the block does not wrap round to the other end: what lies
+// past them reads as beyond the screen.
+TEST_F(PickerTest, APositionAtTheEndsOfTheRangeReadsBeyondThemAsBlack) {
+  constexpr std::int32_t kMax = 2147483647, kMin = -kMax - 1;
+  p.screen.cursor = {kMax - 1, kMin + 1};
+  Tick();
+  for (int i = 0; i < kCellCount; ++i) {
+    const int dx = i % 5 - 2, dy = i / 5 - 2;
+    const bool past = dx == 2 || dy == -2;
+    EXPECT_EQ(main.pix(i).FillColor(),
+              past ? 0 : fake::FakeScreen::Pattern(kMax - 1 + dx, kMin + 1 + dy))
+        << i;
+  }
+}
+
 // A screen that cannot be seen yet (the desktop's sharing dialog is up, or it never sent a
 // picture) shows no readouts and copies nothing, saying why, until a pass has read it. From then
 // on the cells hold what was read, and copying them stays possible whatever the screen says.

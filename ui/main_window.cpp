@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <algorithm>
 #include <array>
 
 #include "resources/product.h"
@@ -34,31 +35,31 @@ constexpr std::array<int, 5> kCellLeft{195, 480, 765, 1050, 1335};
 constexpr std::array<int, 5> kCellTop{75, 345, 630, 900, 1185};
 
 constexpr std::array<ControlDesc, main_ids::kCount> MakeControls() {
-  std::array<ControlDesc, main_ids::kCount> c{{
-      CaptionLabel("Label4", 45, 1845, 375, "Hex:", Align::Right, 0),
-      CaptionLabel("Label5", -180, 2160, 600, "RGB:", Align::Right, 1),
-      CaptionLabel("Label6", 0, 2475, 420, "Long:", Align::Right, 2),
-      CaptionLabel("Label7", 90, 1530, 330, "Pos:", Align::Left, 3),
-      {.kind = ControlKind::Button,
-       .name = "Command1",
-       .rect = {0, 3060, 1725, 285},
-       .caption = "Help/About",
-       .tabIndex = 4},
-      ValueLabel("lblPos", 1530, 5),
-      ValueLabel("lblHex", 1845, 6),
-      ValueLabel("lblRGB", 2160, 7),
-      ValueLabel("lblLong", 2475, 8),
-      {.kind = ControlKind::Label,
-       .name = "lblVisitQL",
-       .rect = {0, 2790, 1680, 195},
-       .caption = "Visit Quorvane Labs",
-       .fore = 0xFF0000,  // pure blue
-       .align = Align::Centre,
-       .tabIndex = 9,
-       .pointer = Pointer::Hand},
-  }};
+  using namespace main_ids;
+  std::array<ControlDesc, kCount> c{};
+  c[Label4] = CaptionLabel("Label4", 45, 1845, 375, "Hex:", Align::Right, 0);
+  c[Label5] = CaptionLabel("Label5", -180, 2160, 600, "RGB:", Align::Right, 1);
+  c[Label6] = CaptionLabel("Label6", 0, 2475, 420, "Long:", Align::Right, 2);
+  c[Label7] = CaptionLabel("Label7", 90, 1530, 330, "Pos:", Align::Left, 3);
+  c[Command1] = {.kind = ControlKind::Button,
+                 .name = "Command1",
+                 .rect = {0, 3060, 1725, 285},
+                 .caption = "Help/About",
+                 .tabIndex = 4};
+  c[lblPos] = ValueLabel("lblPos", 1530, 5);
+  c[lblHex] = ValueLabel("lblHex", 1845, 6);
+  c[lblRGB] = ValueLabel("lblRGB", 2160, 7);
+  c[lblLong] = ValueLabel("lblLong", 2475, 8);
+  c[lblVisitQL] = {.kind = ControlKind::Label,
+                   .name = "lblVisitQL",
+                   .rect = {0, 2790, 1680, 195},
+                   .caption = "Visit Quorvane Labs",
+                   .fore = 0xFF0000,  // pure blue
+                   .align = Align::Centre,
+                   .tabIndex = 9,
+                   .pointer = Pointer::Hand};
   for (int i = 0; i < kCellCount; ++i) {
-    c[main_ids::pix0 + static_cast<std::size_t>(i)] = {
+    c[pix0 + static_cast<std::size_t>(i)] = {
         .kind = ControlKind::Cell,
         .name = "pix",
         .index = i,
@@ -68,11 +69,14 @@ constexpr std::array<ControlDesc, main_ids::kCount> MakeControls() {
         // The centre cell starts selected.
         .border = i == kCentreCell ? kSelectedBorder : kSysWindowText};
   }
-  c[main_ids::Timer1] = {.kind = ControlKind::Timer, .name = "Timer1"};
+  c[Timer1] = {.kind = ControlKind::Timer, .name = "Timer1"};
   return c;
 }
 
 constexpr std::array<ControlDesc, main_ids::kCount> kControls = MakeControls();
+static_assert(std::all_of(kControls.begin(), kControls.end(),
+                          [](const ControlDesc& c) { return c.name != nullptr; }),
+              "every control id has its control");
 
 }  // namespace
 

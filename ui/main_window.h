@@ -13,21 +13,24 @@ namespace hueclip {
 // Help/About button, with the sampling timer.
 extern const WindowDesc kFrmHueclip;
 
-// Control ids of frmHueclip: positions in kFrmHueclip.controls.
+// Control ids of frmHueclip: positions in kFrmHueclip.controls, which is built by id. The order
+// is the order the controls are created and painted in.
 namespace main_ids {
-inline constexpr std::size_t Label4 = 0;
-inline constexpr std::size_t Label5 = 1;
-inline constexpr std::size_t Label6 = 2;
-inline constexpr std::size_t Label7 = 3;
-inline constexpr std::size_t Command1 = 4;
-inline constexpr std::size_t lblPos = 5;
-inline constexpr std::size_t lblHex = 6;
-inline constexpr std::size_t lblRGB = 7;
-inline constexpr std::size_t lblLong = 8;
-inline constexpr std::size_t lblVisitQL = 9;
-inline constexpr std::size_t pix0 = 10;  // pix(i) is pix0 + i
-inline constexpr std::size_t Timer1 = pix0 + kCellCount;
-inline constexpr std::size_t kCount = Timer1 + 1;
+enum : std::size_t {
+  Label4,
+  Label5,
+  Label6,
+  Label7,
+  Command1,
+  lblPos,
+  lblHex,
+  lblRGB,
+  lblLong,
+  lblVisitQL,
+  pix0,  // pix(i) is pix0 + i
+  Timer1 = pix0 + kCellCount,
+  kCount
+};
 }  // namespace main_ids
 
 class MainWindow final : public WindowEvents {

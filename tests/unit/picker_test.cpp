@@ -135,10 +135,9 @@ TEST_F(PickerTest, AFailedCopySaysWhatTheClipboardHoldsAndKeepsTheWindow) {
 }
 
 TEST_F(PickerTest, CaptionLabelsCellsAndBackgroundDoNothing) {
-  for (std::size_t id : {main_ids::Label4, main_ids::Label7, main_ids::pix0, main_ids::pix0 + 12,
-                         main_ids::kCount}) {
-    main.form().Clicked(id);
-  }
+  const std::size_t idle[] = {main_ids::Label4, main_ids::Label7, main_ids::pix0,
+                              main_ids::pix0 + 12, main_ids::kCount};
+  for (std::size_t id : idle) main.form().Clicked(id);
   EXPECT_EQ(p.clipboard.attempts, 0);
   EXPECT_EQ(p.shell.calls, 0);
   EXPECT_EQ(main.frmAbout(), nullptr);

@@ -22,7 +22,7 @@ class PointerTracker {
   int Monitor() const { return monitor_; }
   // The pointer in screen pixels, the monitors being placed at `rects`; only while Monitor()
   // is not -1.
-  Point At(const std::vector<PixelRect>& rects) const;
+  Point At(const std::vector<MonitorRect>& rects) const;
 
  private:
   int monitor_ = -1;

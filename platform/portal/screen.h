@@ -56,7 +56,7 @@ class PortalScreen final : public Screen {
   void Lose(Failure failure);
   void Pause();
   void Resume();
-  std::vector<PixelRect> Rects() const;
+  std::vector<MonitorRect> Rects() const;
 
   std::function<void(Failure)> onFailure_;
   std::string tokenPath_;

@@ -12,6 +12,7 @@
 #include <QDBusUnixFileDescriptor>
 
 #include "platform/portal/log.h"
+#include "platform/portal/monitor_layout.h"
 
 namespace hueclip::portal {
 namespace {
@@ -42,12 +43,18 @@ QString RequestPath(const QDBusConnection& bus, const QString& token) {
   return kPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
 }
 
+// A position or a size, (ii); false when there is none, or it lies beyond any desktop's (a
+// buggy or hostile portal): the stream then counts as not placed, or not sized.
 bool ReadPair(const QVariant& value, int& first, int& second) {
   if (!value.canConvert<QDBusArgument>()) return false;
   const QDBusArgument arg = value.value<QDBusArgument>();
+  int a = 0, b = 0;
   arg.beginStructure();
-  arg >> first >> second;
+  arg >> a >> b;
   arg.endStructure();
+  if (!WithinDesktop(a) || !WithinDesktop(b)) return false;
+  first = a;
+  second = b;
   return true;
 }
 

@@ -31,7 +31,7 @@ const spa_pod* ObjectParam(spa_pod_builder* b, std::uint32_t type, std::uint32_t
 }  // namespace
 
 MonitorStream::MonitorStream(pw_core* core, std::uint32_t nodeId,
-                             std::function<void(bool, int, int)> onPointer,
+                             std::function<void(const PointerReport&)> onPointer,
                              std::function<void()> onFailure)
     : nodeId_(nodeId), onFailure_(std::move(onFailure)), intake_(std::move(onPointer)) {
   events_.version = PW_VERSION_STREAM_EVENTS;

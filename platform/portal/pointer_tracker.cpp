@@ -2,11 +2,11 @@
 
 namespace hueclip::portal {
 
-void PointerTracker::Update(int monitor, bool onMonitor, std::int32_t x, std::int32_t y) {
-  if (onMonitor) {
+void PointerTracker::Update(int monitor, const PointerReport& report) {
+  if (report.onMonitor) {
     monitor_ = monitor;
-    x_ = x;
-    y_ = y;
+    x_ = report.x;
+    y_ = report.y;
   } else if (monitor == monitor_) {
     // It left this monitor, and no shared one has it (yet): where it is cannot be read. The
     // monitor it went to may have told first; then this says nothing new.

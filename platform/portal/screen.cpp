@@ -138,13 +138,13 @@ void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const Q
     monitors_.push_back(monitor);
     streams_.push_back(std::make_unique<MonitorStream>(
         connection_->core(), monitor.nodeId,
-        [this, index](bool onMonitor, int x, int y) {
+        [this, index](const PointerReport& report) {
           sight_.Pointer(Sight::Clock::now());
           if (recovering_ && !down_) {  // data of the new session's streams
             recovering_ = false;
             restart_.stop();
           }
-          pointer_.Update(index, onMonitor, x, y);
+          pointer_.Update(index, report);
         },
         [this] { Break(false); }));
     if (!streams_.back()->Connected()) return Break(false);

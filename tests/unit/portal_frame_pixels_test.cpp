@@ -127,8 +127,8 @@ TEST(PortalVideoFormat, OnlyTheFormatsAndSizesOfferedAreRead) {
 // read, which writes its next picture into it.
 TEST(PortalStreamIntake, PicturesAreKeptAndEveryBufferGoesBackAtOnce) {
   std::string said;
-  StreamIntake intake([&](bool on, int x, int y) {
-    said = on ? std::to_string(x) + "," + std::to_string(y) : "off";
+  StreamIntake intake([&](const PointerReport& p) {
+    said = p.onMonitor ? std::to_string(p.x) + "," + std::to_string(p.y) : "off";
   });
   intake.SetFormat(4, 3, PixelOrder::kBgrx);
   std::vector<std::uint8_t> memory(4 * 3 * 4);

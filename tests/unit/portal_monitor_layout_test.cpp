@@ -109,7 +109,7 @@ TEST(PortalPointerTracker, ThePointerIsWhereTheNewestCursorDataPutsIt) {
     if (s.monitor < 0)
       pointer.Forget();
     else
-      pointer.Update(s.monitor, s.on, s.x, s.y);
+      pointer.Update(s.monitor, {s.on, s.x, s.y});
     const Point p = pointer.Monitor() < 0 ? Point{} : pointer.At(desk);
     EXPECT_EQ(pointer.Monitor() < 0 ? "-" : std::to_string(p.x) + "," + std::to_string(p.y), s.at)
         << s.monitor << (s.on ? " on " : " off ") << s.x << "," << s.y;

@@ -19,8 +19,7 @@ class QtPlatform {
  public:
   // Null, after one line on standard error, when no X server can be reached, unless the user
   // chose a Qt platform other than X11's and a Wayland display is named (a Wayland start needs no
-  // X server); or when the X server has fewer than 15 bits a
-  // pixel, which Qt cannot paint on.
+  // X server); or when the X server has fewer than 15 bits a pixel, which Qt cannot paint on.
   static std::unique_ptr<QtPlatform> Create(int& argc, char** argv);
   ~QtPlatform();
   QtPlatform(const QtPlatform&) = delete;

@@ -10,7 +10,8 @@
 namespace hueclip::portal {
 
 // One monitor as the portal hands it out: its PipeWire node and its place in the desktop's
-// layout (size 0, and positioned false, when the portal does not say).
+// layout (size 0, and positioned false, when the portal does not say, or says what no desktop
+// has).
 struct PortalStream {
   quint32 nodeId = 0;
   int x = 0, y = 0;
@@ -49,10 +50,9 @@ class PortalSession : public QObject {
   // reading the screen must serve.
   void Unavailable();
   // The session failed (kRefused, kFailed), or ended after it had started (kStopped: sharing
-  // stopped from the desktop).
+  // stopped from the desktop). Of Unavailable and Failed, one comes at most, once; nothing more
+  // happens afterwards.
   void Failed(hueclip::portal::Loss loss);
-  // Unavailable and Failed come once at most, and only one of them; nothing more happens
-  // afterwards.
   // The portal refused the request that carried the restore token: the token is no good.
   void TokenRefused();
 

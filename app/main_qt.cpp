@@ -1,4 +1,4 @@
-// Hueclip on Linux: the main window over Qt 6 Widgets and the X server.
+// Hueclip on Linux: the main window over Qt 6 Widgets, on X11 or a Wayland desktop.
 #include "platform/qt/command_line.h"
 #include "platform/qt/platform.h"
 #include "ui/main_window.h"

@@ -17,6 +17,7 @@ namespace {
 
 using hueclip::portal::Cursor;
 using hueclip::portal::PixelOrder;
+using hueclip::portal::PointerReport;
 using hueclip::portal::RecordedBuffer;
 using hueclip::portal::StreamIntake;
 
@@ -54,7 +55,7 @@ void ColdCaches() {
 void BM_PointerUpdatesAfterAPicture(benchmark::State& state) {
   const Recording rec(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   std::int64_t told = 0;
-  StreamIntake intake([&](bool on, int x, int) { told += on ? x : 0; });
+  StreamIntake intake([&](const PointerReport& p) { told += p.onMonitor ? p.x : 0; });
   intake.SetFormat(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
                    PixelOrder::kBgrx);
   for (auto _ : state) {
@@ -81,7 +82,7 @@ BENCHMARK(BM_PointerUpdatesAfterAPicture)
 // The whole recorded second: a picture and the pointer updates after it.
 void BM_PictureThenPointerUpdates(benchmark::State& state) {
   const Recording rec(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  StreamIntake intake([](bool, int, int) {});
+  StreamIntake intake([](const PointerReport&) {});
   intake.SetFormat(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
                    PixelOrder::kBgrx);
   for (auto _ : state) {

@@ -8,9 +8,10 @@ set(allowed_platform "^platform/[a-z_]+\\.h$")
 # A provider sees the neutral platform and its own folder.
 set(allowed_platform/x11 "^platform/(x11/)?[a-z_]+\\.h$")
 set(allowed_platform/portal "^platform/(portal/)?[a-z_]+\\.h$")
-# Only the choice of the screen includes a provider; the key preview asks the X keyboard map.
+# Only the choice of the screen includes a provider (the X11 one, and on Wayland the portal with
+# its fallback); the key preview asks the X keyboard map.
 set(providers "^platform/(x11|portal)/")
-set(choosers "platform/qt/platform\\.cpp$")
+set(choosers "platform/qt/(platform|fallback_screen)\\.cpp$")
 set(provider_uses "platform/qt/key_preview\\.cpp:platform/x11/keys\\.h")
 
 set(failures "")

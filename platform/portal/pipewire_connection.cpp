@@ -77,7 +77,10 @@ void PipeWireConnection::OnCoreError(void* self, std::uint32_t id, int seq, int 
                                << "): " << spa_strerror(res) << ": " << message;
   // Errors about single objects reach their streams; a broken pipe on the core itself means
   // PipeWire is gone.
-  if (id == PW_ID_CORE && res == -EPIPE) static_cast<PipeWireConnection*>(self)->onLost_();
+  auto* connection = static_cast<PipeWireConnection*>(self);
+  if (id != PW_ID_CORE || res != -EPIPE || connection->broken_) return;
+  connection->broken_ = true;
+  connection->onLost_();
 }
 
 }  // namespace hueclip::portal

@@ -26,6 +26,8 @@ class PipeWireConnection {
   PipeWireConnection& operator=(const PipeWireConnection&) = delete;
 
   bool Connected() const { return core_ != nullptr; }
+  // Whether the connection broke (onLost was called): PipeWire went away.
+  bool Broken() const { return broken_; }
   // Runs whatever the loop has pending at once, without waiting: a connection that broke is
   // told (onLost) before this returns.
   void Dispatch();
@@ -46,6 +48,7 @@ class PipeWireConnection {
   spa_hook registryListener_{};
   pw_registry_events registryEvents_{};
   std::unique_ptr<QSocketNotifier> notifier_;
+  bool broken_ = false;
 };
 
 }  // namespace hueclip::portal

@@ -2,11 +2,11 @@
 
 #include <spa/buffer/type-info.h>
 #include <spa/debug/types.h>
-#include <spa/param/video/format-utils.h>
 #include <spa/param/video/type-info.h>
 #include <spa/pod/builder.h>
 
 #include "platform/portal/log.h"
+#include "platform/portal/video_format.h"
 
 namespace hueclip::portal {
 namespace {
@@ -20,25 +20,6 @@ constexpr int CursorMetaSize(int width, int height) {
   return static_cast<int>(sizeof(spa_meta_cursor) + sizeof(spa_meta_bitmap)) + width * height * 4;
 }
 
-// The formats offered: every 4-byte RGB order a compositor sends screens in, any size, at most
-// ten frames a second (fewer when nothing changes). No DMA-BUF modifiers are offered, so the
-// buffers come in CPU memory.
-const spa_pod* FormatParam(spa_pod_builder* b) {
-  spa_rectangle size{640, 480}, minSize{1, 1}, maxSize{16384, 16384};
-  spa_fraction anyRate{0, 1}, maxRate{kMaxFramesPerSecond, 1}, minRate{1, 1};
-  spa_pod_frame frame{};
-  spa_pod_builder_push_object(b, &frame, SPA_TYPE_OBJECT_Format, SPA_PARAM_EnumFormat);
-  spa_pod_builder_add(
-      b, SPA_FORMAT_mediaType, SPA_POD_Id(SPA_MEDIA_TYPE_video), SPA_FORMAT_mediaSubtype,
-      SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
-      SPA_POD_CHOICE_ENUM_Id(5, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRx, SPA_VIDEO_FORMAT_BGRA,
-                             SPA_VIDEO_FORMAT_RGBx, SPA_VIDEO_FORMAT_RGBA),
-      SPA_FORMAT_VIDEO_size, SPA_POD_CHOICE_RANGE_Rectangle(&size, &minSize, &maxSize),
-      SPA_FORMAT_VIDEO_framerate, SPA_POD_Fraction(&anyRate), SPA_FORMAT_VIDEO_maxFramerate,
-      SPA_POD_CHOICE_RANGE_Fraction(&maxRate, &minRate, &maxRate), 0);
-  return static_cast<const spa_pod*>(spa_pod_builder_pop(b, &frame));
-}
-
 const spa_pod* ObjectParam(spa_pod_builder* b, std::uint32_t type, std::uint32_t id,
                            const std::function<void()>& add) {
   spa_pod_frame frame{};
@@ -50,7 +31,7 @@ const spa_pod* ObjectParam(spa_pod_builder* b, std::uint32_t type, std::uint32_t
 }  // namespace
 
 MonitorStream::MonitorStream(pw_core* core, std::uint32_t nodeId,
-                             std::function<void(bool, int, int)> onPointer,
+                             std::function<void(const PointerReport&)> onPointer,
                              std::function<void()> onFailure)
     : nodeId_(nodeId), onFailure_(std::move(onFailure)), intake_(std::move(onPointer)) {
   events_.version = PW_VERSION_STREAM_EVENTS;
@@ -87,7 +68,7 @@ MonitorStream::~MonitorStream() {
 bool MonitorStream::Connect() {
   std::uint8_t storage[1024];
   spa_pod_builder b = SPA_POD_BUILDER_INIT(storage, sizeof storage);
-  const spa_pod* params[] = {FormatParam(&b)};
+  const spa_pod* params[] = {OfferFormats(&b, kMaxFramesPerSecond)};
   return pw_stream_connect(
              stream_, PW_DIRECTION_INPUT, nodeId_,
              static_cast<pw_stream_flags>(PW_STREAM_FLAG_AUTOCONNECT | PW_STREAM_FLAG_MAP_BUFFERS),
@@ -131,21 +112,22 @@ void MonitorStream::OnStateChanged(void* self, pw_stream_state old, pw_stream_st
 void MonitorStream::OnParamChanged(void* self, std::uint32_t id, const spa_pod* param) {
   auto* s = static_cast<MonitorStream*>(self);
   if (id != SPA_PARAM_Format || param == nullptr) return;
-  spa_video_info_raw info{};
-  if (spa_format_video_raw_parse(param, &info) < 0) {
+  const std::optional<VideoFormat> format = ReadVideoFormat(param);
+  if (!format) {
     qCInfo(lcPipeWire) << "node" << s->nodeId_ << ": a format that is not raw video";
     return;
   }
+  const char* name = spa_debug_type_find_short_name(spa_type_video_format, format->format);
   qCDebug(lcPipeWire).nospace() << "node " << s->nodeId_ << ": format "
-                                << spa_debug_type_find_short_name(spa_type_video_format,
-                                                                  info.format)
-                                << ", " << info.size.width << "x" << info.size.height
-                                << ", at most " << info.max_framerate.num << "/"
-                                << info.max_framerate.denom << " frames a second";
-  s->intake_.SetFormat(static_cast<int>(info.size.width), static_cast<int>(info.size.height),
-                       info.format == SPA_VIDEO_FORMAT_RGBx || info.format == SPA_VIDEO_FORMAT_RGBA
-                           ? PixelOrder::kRgbx
-                           : PixelOrder::kBgrx);
+                                << (name != nullptr ? name : "unknown") << " (" << format->format
+                                << "), " << format->width << "x" << format->height;
+  if (!format->order) {
+    qCInfo(lcPipeWire) << "node" << s->nodeId_ << ": a format or size not offered: no picture";
+    s->intake_.SetFormat(0, 0, PixelOrder::kBgrx);
+    return;
+  }
+  s->intake_.SetFormat(static_cast<int>(format->width), static_cast<int>(format->height),
+                       *format->order);
 
   // Few buffers (mutter would allocate 16), plain memory, and the metadata we read.
   std::uint8_t storage[1024];

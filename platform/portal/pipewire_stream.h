@@ -14,10 +14,11 @@ namespace hueclip::portal {
 // What it keeps of the buffers is StreamIntake's; every buffer goes back at once.
 class MonitorStream {
  public:
-  // `onPointer` is told, with each buffer's cursor data, whether the pointer is on this monitor
-  // and where in this stream's pixels; `onFailure` is called when the stream errs or is ended
-  // from outside. Both are called from the PipeWire loop.
-  MonitorStream(pw_core* core, std::uint32_t nodeId, std::function<void(bool, int, int)> onPointer,
+  // `onPointer` is told what each buffer's cursor data says of the pointer, in this stream's
+  // pixels; `onFailure` is called when the stream errs or is ended from outside. Both are called
+  // from the PipeWire loop.
+  MonitorStream(pw_core* core, std::uint32_t nodeId,
+                std::function<void(const PointerReport&)> onPointer,
                 std::function<void()> onFailure);
   ~MonitorStream();
   MonitorStream(const MonitorStream&) = delete;

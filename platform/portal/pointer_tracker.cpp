@@ -2,11 +2,11 @@
 
 namespace hueclip::portal {
 
-void PointerTracker::Update(int monitor, bool onMonitor, std::int32_t x, std::int32_t y) {
-  if (onMonitor) {
+void PointerTracker::Update(int monitor, const PointerReport& report) {
+  if (report.onMonitor) {
     monitor_ = monitor;
-    x_ = x;
-    y_ = y;
+    x_ = report.x;
+    y_ = report.y;
   } else if (monitor == monitor_) {
     // It left this monitor, and no shared one has it (yet): where it is cannot be read. The
     // monitor it went to may have told first; then this says nothing new.
@@ -14,8 +14,8 @@ void PointerTracker::Update(int monitor, bool onMonitor, std::int32_t x, std::in
   }
 }
 
-Point PointerTracker::At(const std::vector<PixelRect>& rects) const {
-  const PixelRect& r = rects[static_cast<std::size_t>(monitor_)];
+Point PointerTracker::At(const std::vector<MonitorRect>& rects) const {
+  const MonitorRect& r = rects[static_cast<std::size_t>(monitor_)];
   return {static_cast<std::int32_t>(r.left + x_), static_cast<std::int32_t>(r.top + y_)};
 }
 

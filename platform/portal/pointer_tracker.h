@@ -8,13 +8,19 @@
 
 namespace hueclip::portal {
 
+// What one buffer's cursor data tells of the pointer: it is on the buffer's monitor, at (x, y)
+// of its pixels, or it is not (it is on another monitor, maybe one not shared, or hidden).
+struct PointerReport {
+  bool onMonitor = false;
+  std::int32_t x = 0, y = 0;
+};
+
 // Where the pointer is, from the cursor data that the monitors' streams send with their
 // buffers, taken in the order they come.
 class PointerTracker {
  public:
-  // The cursor data of the stream of `monitor`: the pointer is on it, at (x, y) of its pixels,
-  // or it is not (it is on a monitor that is not shared, or hidden).
-  void Update(int monitor, bool onMonitor, std::int32_t x, std::int32_t y);
+  // The cursor data of the stream of `monitor`.
+  void Update(int monitor, const PointerReport& report);
   // Forgets where it was: the streams were paused, and it may have moved meanwhile.
   void Forget() { monitor_ = -1; }
 
@@ -22,7 +28,7 @@ class PointerTracker {
   int Monitor() const { return monitor_; }
   // The pointer in screen pixels, the monitors being placed at `rects`; only while Monitor()
   // is not -1.
-  Point At(const std::vector<PixelRect>& rects) const;
+  Point At(const std::vector<MonitorRect>& rects) const;
 
  private:
   int monitor_ = -1;

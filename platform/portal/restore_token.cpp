@@ -11,8 +11,8 @@ namespace hueclip::portal {
 namespace {
 
 constexpr std::string_view kFileName = "hueclip/screen-cast-token";
-// A token is a UUID (36 characters); anything much longer is not worth reading.
-constexpr std::size_t kMaxToken = 64;
+// A token is a UUID, 36 characters; the file holds it and a newline.
+constexpr std::size_t kTokenLength = 36;
 
 bool IsAbsolute(const char* dir) { return dir != nullptr && dir[0] == '/'; }
 
@@ -37,7 +37,7 @@ bool WriteAll(int fd, std::string_view text) {
 
 bool IsRestoreToken(std::string_view text) {
   // 8-4-4-4-12 hexadecimal digits.
-  if (text.size() != 36) return false;
+  if (text.size() != kTokenLength) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
@@ -64,7 +64,8 @@ std::string RestoreTokenPath(const char* xdgStateHome, const char* home) {
 std::string LoadRestoreToken(const std::string& path) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return {};
-  std::string token(kMaxToken + 1, '\0');
+  // One byte beyond the token and its newline tells a file that holds more.
+  std::string token(kTokenLength + 2, '\0');
   std::size_t got = 0;
   while (got < token.size()) {
     const ssize_t n = read(fd, token.data() + got, token.size() - got);
@@ -74,7 +75,7 @@ std::string LoadRestoreToken(const std::string& path) {
   }
   close(fd);
   token.resize(got);
-  while (!token.empty() && (token.back() == '\n' || token.back() == ' ')) token.pop_back();
+  if (token.size() == kTokenLength + 1 && token.back() == '\n') token.pop_back();
   return IsRestoreToken(token) ? token : std::string();
 }
 

@@ -15,9 +15,9 @@ namespace hueclip::portal {
 // gives an absolute directory.
 std::string RestoreTokenPath(const char* xdgStateHome, const char* home);
 
-// The stored token, or empty when there is none or the file holds something other than a UUID:
-// xdg-desktop-portal hands out UUIDs and refuses the whole request when a token sent back is
-// anything else.
+// The stored token, or empty when there is none or the file holds anything but a UUID (and the
+// newline that SaveRestoreToken ends it with): xdg-desktop-portal hands out UUIDs and refuses the
+// whole request when a token sent back is anything else.
 std::string LoadRestoreToken(const std::string& path);
 
 // Removes the stored token, one that the portal refused.

@@ -17,7 +17,7 @@
 //  - a pointer on a monitor that was not shared, or hidden: nothing can be read then, and the
 //    picker keeps what it showed;
 //  - portals that cannot send the pointer's position (xdg-desktop-portal-wlr): the session's
-//    first answer says so (kUnavailable) and another provider must be used;
+//    first answer says so (Event::kUnavailable) and another provider must be used;
 //  - DMA-BUF frames, 10-bit or YUV formats, and cropped frames (video crop metadata);
 //  - monitors plugged in after the start: the session's set of monitors is fixed;
 //  - asking again after a refusal, or once the sharing is stopped: the screen stays unreadable
@@ -62,30 +62,30 @@ constexpr int kTriesAtMs[] = {1000, 3000, 6000, 10000};
 // valid while the pass runs, as the PipeWire loop only runs between passes.
 class PortalScreen::Context final : public ScreenContext {
  public:
-  Context(Point cursor, std::vector<PixelRect> rects, std::vector<FrameView> frames)
+  Context(Point cursor, std::vector<MonitorRect> rects, std::vector<FrameView> frames)
       : ScreenContext(cursor), rects_(std::move(rects)), frames_(std::move(frames)) {}
 
   std::int32_t GetPixel(std::int32_t x, std::int32_t y) override {
     const int i = MonitorAt(rects_, x, y);
     if (i < 0) return -1;
-    const PixelRect& r = rects_[static_cast<std::size_t>(i)];
+    const MonitorRect& r = rects_[static_cast<std::size_t>(i)];
     return frames_[static_cast<std::size_t>(i)].PixelAt(x - r.left, y - r.top);
   }
 
  private:
-  std::vector<PixelRect> rects_;
+  std::vector<MonitorRect> rects_;
   std::vector<FrameView> frames_;
 };
 
-PortalScreen::PortalScreen(std::function<void(Failure)> onFailure)
-    : onFailure_(std::move(onFailure)),
+PortalScreen::PortalScreen(Listener listener)
+    : listener_(std::move(listener)),
       tokenPath_(RestoreTokenPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"))),
       token_(QString::fromStdString(LoadRestoreToken(tokenPath_))) {
   idle_.setSingleShot(true);
   idle_.setInterval(kIdleMs);
-  QObject::connect(&idle_, &QTimer::timeout, [this] { Pause(); });
+  connect(&idle_, &QTimer::timeout, this, &PortalScreen::Pause);
   restart_.setSingleShot(true);
-  QObject::connect(&restart_, &QTimer::timeout, [this] { Restart(); });
+  connect(&restart_, &QTimer::timeout, this, &PortalScreen::Restart);
   Ask(token_);
 }
 
@@ -96,13 +96,10 @@ PortalScreen::~PortalScreen() {
 
 void PortalScreen::Ask(const QString& token) {
   session_ = std::make_unique<PortalSession>(token);
-  QObject::connect(session_.get(), &PortalSession::Started, &idle_,
-                   [this](int fd, const QList<PortalStream>& streams, const QString& token) {
-                     OnStarted(fd, streams, token);
-                   });
-  QObject::connect(session_.get(), &PortalSession::Failed, &idle_,
-                   [this](Failure failure) { OnFailed(failure); });
-  QObject::connect(session_.get(), &PortalSession::TokenRefused, &idle_, [this] {
+  connect(session_.get(), &PortalSession::Started, this, &PortalScreen::OnStarted);
+  connect(session_.get(), &PortalSession::Unavailable, this, &PortalScreen::OnUnavailable);
+  connect(session_.get(), &PortalSession::Failed, this, &PortalScreen::OnFailed);
+  connect(session_.get(), &PortalSession::TokenRefused, this, [this] {
     token_.clear();
     ForgetRestoreToken(tokenPath_);
     restart_.stop();  // the user is asked now, and may take their time
@@ -111,69 +108,85 @@ void PortalScreen::Ask(const QString& token) {
 }
 
 void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const QString& token) {
-  if (lost_) {
+  if (state_ == State::kLost) {
     close(fd);
     return;
   }
-  down_ = false;
-  sight_.Shared();
+  state_ = state_ == State::kBroken ? State::kRecovering : State::kLive;
+  sight_.NoteShared();
   if (!token.isEmpty()) {
     token_ = token;
     SaveRestoreToken(tokenPath_, token.toStdString());
   }
   connection_ = std::make_unique<PipeWireConnection>(
-      fd, [this] { Break(true); },
+      fd, [this] { Break(); },
       [this](std::uint32_t node) {
         // A monitor's node goes when the sharing is stopped, the monitor is unplugged, or the
         // compositor lost PipeWire.
         for (const PortalStream& monitor : monitors_) {
           if (monitor.nodeId != node) continue;
           qCInfo(lcPipeWire) << "node" << node << "went away";
-          Break(false);
+          Break();
         }
       });
-  if (!connection_->Connected()) return Break(false);
+  if (!connection_->Connected()) return Break();
   for (const PortalStream& monitor : streams) {
     const int index = static_cast<int>(streams_.size());
     monitors_.push_back(monitor);
     streams_.push_back(std::make_unique<MonitorStream>(
         connection_->core(), monitor.nodeId,
-        [this, index](bool onMonitor, int x, int y) {
-          sight_.Pointer(Sight::Clock::now());
-          if (recovering_ && !down_) {  // data of the new session's streams
-            recovering_ = false;
+        [this, index](const PointerReport& report) {
+          sight_.NotePointer(Sight::Clock::now());
+          if (state_ == State::kRecovering) {  // data of the new session's streams
+            state_ = State::kLive;
             restart_.stop();
           }
-          pointer_.Update(index, onMonitor, x, y);
+          pointer_.Update(index, report);
         },
-        [this] { Break(false); }));
-    if (!streams_.back()->Connected()) return Break(false);
+        [this] { Break(); }));
+    if (!streams_.back()->Connected()) return Break();
   }
 }
 
-void PortalScreen::OnFailed(Failure failure) {
-  if (failure == Failure::kStopped) {
+// Whether a failure of the session is one try of a recovery, and the next is due.
+bool PortalScreen::RetryDue() const {
+  return (state_ == State::kBroken || state_ == State::kRecovering) && restart_.isActive();
+}
+
+void PortalScreen::OnUnavailable() {
+  if (!RetryDue()) Lose(Loss::kFailed, Event::kUnavailable);
+}
+
+void PortalScreen::OnFailed(Loss loss) {
+  if (loss == Loss::kStopped) {
     // The session's end is the user's stop, unless PipeWire went away: mutter ends its screen
     // casts then, and our own connection, broken as well, has told so by now.
     if (connection_ != nullptr) connection_->Dispatch();
-    return pipewireGone_ ? Break(true) : Lose(failure);
+    return connection_ != nullptr && connection_->Broken() ? Break() : Lose(loss, Event::kLost);
   }
-  // A new session that failed is one try, and the next is due; a refusal in its dialog is
-  // final.
-  if (recovering_ && failure != Failure::kRefused && restart_.isActive()) return;
-  Lose(failure);
+  // A refusal in a new session's dialog is final.
+  if (loss == Loss::kRefused || !RetryDue()) Lose(loss, Event::kLost);
 }
 
 // The streams were lost without the user stopping the sharing: new sessions with the restore
 // token, which the portal grants without asking, until data comes again.
-void PortalScreen::Break(bool pipewireGone) {
-  pipewireGone_ = pipewireGone_ || pipewireGone;
-  down_ = true;
+void PortalScreen::Break() {
   pointer_.Forget();
-  sight_.Paused();
-  if (lost_ || recovering_) return;
-  if (token_.isEmpty()) return Lose(Failure::kLost);
-  recovering_ = true;
+  sight_.NotePause();
+  switch (state_) {
+    case State::kLost:
+    case State::kBroken:
+      return;
+    case State::kRecovering:  // the tries go on
+      state_ = State::kBroken;
+      return;
+    case State::kStarting:
+    case State::kLive:
+    case State::kPaused:
+      break;
+  }
+  if (token_.isEmpty()) return Lose(Loss::kBrokeOff, Event::kLost);
+  state_ = State::kBroken;
   tries_ = 0;
   restart_.start(kTriesAtMs[0]);
 }
@@ -183,48 +196,52 @@ void PortalScreen::Restart() {
   monitors_.clear();
   connection_.reset();
   session_.reset();
-  pipewireGone_ = paused_ = false;
-  down_ = true;
-  if (tries_ + 1 == std::size(kTriesAtMs) || token_.isEmpty()) return Lose(Failure::kLost);
+  state_ = State::kBroken;
+  if (tries_ + 1 == std::size(kTriesAtMs) || token_.isEmpty())
+    return Lose(Loss::kBrokeOff, Event::kLost);
   restart_.start(kTriesAtMs[tries_ + 1] - kTriesAtMs[tries_]);
   ++tries_;
   Ask(token_);
 }
 
-void PortalScreen::Lose(Failure failure) {
-  if (lost_) return;
-  lost_ = true;
+void PortalScreen::Lose(Loss loss, Event event) {
+  if (state_ == State::kLost) return;
+  state_ = State::kLost;
   restart_.stop();
-  sight_.Lost(failure == Failure::kRefused   ? Sight::Loss::kRefused
-              : failure == Failure::kStopped ? Sight::Loss::kStopped
-              : failure == Failure::kLost    ? Sight::Loss::kLost
-                                             : Sight::Loss::kFailed);
+  sight_.MarkLost(loss);
   qCInfo(lcPortal).noquote() << QString::fromStdString(sight_.Why());
-  // Streams and session are not torn down inside their own callbacks, and the user is told
-  // from the event loop, never from a pass.
-  QTimer::singleShot(0, &idle_, [this, failure] {
+  // Streams and session are not torn down inside their own callbacks.
+  QTimer::singleShot(0, this, [this] {
     streams_.clear();
     connection_.reset();
     session_.reset();
-    if (onFailure_) onFailure_(failure);
+  });
+  Tell(event, event == Event::kUnavailable ? std::string() : sight_.Why());
+}
+
+// The owner is told from the event loop, never from a pass.
+void PortalScreen::Tell(Event event, std::string notice) {
+  QTimer::singleShot(0, this, [this, event, notice = std::move(notice)] {
+    if (listener_) listener_(event, notice);
   });
 }
 
 void PortalScreen::Pause() {
-  if (lost_ || down_ || paused_) return;
-  paused_ = true;
+  // A new session's streams are left running until they have sent something.
+  if (state_ != State::kLive) return;
+  state_ = State::kPaused;
   for (auto& stream : streams_) stream->Pause();
   // What the pointer did while paused is unknown: wait for fresh data after resuming.
   pointer_.Forget();
-  sight_.Paused();
+  sight_.NotePause();
 }
 
 void PortalScreen::Resume() {
-  paused_ = false;
+  state_ = State::kLive;
   for (auto& stream : streams_) stream->Resume();
 }
 
-std::vector<PixelRect> PortalScreen::Rects() const {
+std::vector<MonitorRect> PortalScreen::Rects() const {
   std::vector<MonitorGeometry> geometry;
   for (std::size_t i = 0; i < monitors_.size(); ++i) {
     const PortalStream& m = monitors_[i];
@@ -235,25 +252,24 @@ std::vector<PixelRect> PortalScreen::Rects() const {
 }
 
 std::unique_ptr<ScreenContext> PortalScreen::GetWindowDC() {
-  if (lost_ || down_ || streams_.empty()) return nullptr;
+  if (state_ != State::kLive && state_ != State::kPaused && state_ != State::kRecovering)
+    return nullptr;
   idle_.start();
-  if (paused_) {
+  if (state_ == State::kPaused) {
     Resume();
     return nullptr;
   }
   for (const auto& stream : streams_)
-    if (!stream->Frame().Empty()) sight_.Picture();
-  if (sight_.NoPictureDue(Sight::Clock::now())) {
+    if (!stream->Frame().Empty()) sight_.NotePicture();
+  if (sight_.MarkPictureless(Sight::Clock::now())) {
     qCInfo(lcPortal) << "the streams carry the pointer's position but no picture";
-    QTimer::singleShot(0, &idle_, [this] {
-      if (onFailure_) onFailure_(Failure::kNoPicture);
-    });
+    Tell(Event::kNoPicture, Sight::NoPictureNotice());
   }
   const int pointed = pointer_.Monitor();
   if (pointed < 0 || streams_[static_cast<std::size_t>(pointed)]->Frame().Empty()) return nullptr;
-  sight_.Seen();
+  sight_.MarkSeen();
 
-  std::vector<PixelRect> rects = Rects();
+  std::vector<MonitorRect> rects = Rects();
   const Point cursor = pointer_.At(rects);
   std::vector<FrameView> frames;
   for (const auto& stream : streams_) frames.push_back(stream->Frame());

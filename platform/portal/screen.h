@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QTimer>
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/portal/loss.h"
 #include "platform/portal/monitor_layout.h"
 #include "platform/portal/pointer_tracker.h"
 #include "platform/portal/session.h"
@@ -21,20 +23,28 @@ class MonitorStream;
 
 // The cursor and the screen pixels on a Wayland desktop, through the screen-cast portal and
 // PipeWire. See screen.cpp for what it does and does not support.
-class PortalScreen final : public Screen {
+class PortalScreen final : public QObject, public Screen {
  public:
-  using Failure = PortalSession::Failure;
+  // What the screen tells its owner, from the event loop and never from inside GetWindowDC.
+  enum class Event {
+    // No portal could be started, or it cannot give the pointer's position: another way of
+    // reading the screen must serve. Nothing more comes.
+    kUnavailable,
+    // The streams have carried the pointer's position but no picture for a while; the screen
+    // goes on waiting for one. Once at most, and before any kLost.
+    kNoPicture,
+    // The screen cannot be read any more: the user refused, the portal failed, the sharing was
+    // stopped from the desktop, or it broke off and could not be started again. Nothing more
+    // comes.
+    kLost,
+  };
+  // Told an event with the sentence for the user (none with kUnavailable).
+  using Listener = std::function<void(Event event, const std::string& notice)>;
 
   // Asks the portal for every monitor at once (the desktop shows its sharing dialog unless a
-  // stored restore token lets it skip it); nothing waits for the portal. `onFailure` is called
-  // once, from the event loop and never from inside GetWindowDC, when the screen
-  // turns out unreadable for good: no portal could be started or it cannot give the pointer's
-  // position (kUnavailable: another provider must serve), the user refused, the portal failed,
-  // the sharing was stopped from the desktop, or it broke off and could not be started again.
-  // It may also be called once with kNoPicture, before any failure: the streams have carried the
-  // pointer's position but no picture for a while; the screen keeps waiting for one.
-  // Needs the Qt application.
-  explicit PortalScreen(std::function<void(Failure)> onFailure);
+  // stored restore token lets it skip it); nothing waits for the portal. Needs the Qt
+  // application.
+  explicit PortalScreen(Listener listener);
   ~PortalScreen() override;
   PortalScreen(const PortalScreen&) = delete;
   PortalScreen& operator=(const PortalScreen&) = delete;
@@ -48,29 +58,37 @@ class PortalScreen final : public Screen {
  private:
   class Context;
 
+  enum class State {
+    kStarting,    // the first session is asked for: no streams yet
+    kLive,        // the streams run
+    kPaused,      // the streams are paused, as no pass came for a while
+    kBroken,      // the streams were lost: a new session is due, or being asked for
+    kRecovering,  // a new session's streams are set up, and nothing came from them yet
+    kLost,        // for good
+  };
+
   void Ask(const QString& token);
   void OnStarted(int fd, const QList<PortalStream>& streams, const QString& token);
-  void OnFailed(Failure failure);
-  void Break(bool pipewireGone);
+  void OnUnavailable();
+  void OnFailed(Loss loss);
+  void Break();
   void Restart();
-  void Lose(Failure failure);
+  bool RetryDue() const;
+  void Lose(Loss loss, Event event);
   void Pause();
   void Resume();
-  std::vector<PixelRect> Rects() const;
+  void Tell(Event event, std::string notice);
+  std::vector<MonitorRect> Rects() const;
 
-  std::function<void(Failure)> onFailure_;
+  Listener listener_;
   std::string tokenPath_;
   QString token_;  // the newest restore token, for a new session
+  State state_ = State::kStarting;
+  std::size_t tries_ = 0;  // new sessions asked for since the streams were lost
   std::unique_ptr<PortalSession> session_;
   std::unique_ptr<PipeWireConnection> connection_;
   std::vector<PortalStream> monitors_;
   std::vector<std::unique_ptr<MonitorStream>> streams_;
-  bool lost_ = false;
-  bool down_ = false;          // the streams were lost and are not replaced yet
-  bool pipewireGone_ = false;  // ... because PipeWire went away
-  bool recovering_ = false;    // new sessions are tried until data comes again
-  std::size_t tries_ = 0;      // of these new sessions
-  bool paused_ = false;
   PointerTracker pointer_;
   Sight sight_;
   QTimer idle_;

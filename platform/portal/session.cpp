@@ -12,6 +12,7 @@
 #include <QDBusUnixFileDescriptor>
 
 #include "platform/portal/log.h"
+#include "platform/portal/monitor_layout.h"
 
 namespace hueclip::portal {
 namespace {
@@ -42,12 +43,18 @@ QString RequestPath(const QDBusConnection& bus, const QString& token) {
   return kPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
 }
 
+// A position or a size, (ii); false when there is none, or it lies beyond any desktop's (a
+// buggy or hostile portal): the stream then counts as not placed, or not sized.
 bool ReadPair(const QVariant& value, int& first, int& second) {
   if (!value.canConvert<QDBusArgument>()) return false;
   const QDBusArgument arg = value.value<QDBusArgument>();
+  int a = 0, b = 0;
   arg.beginStructure();
-  arg >> first >> second;
+  arg >> a >> b;
   arg.endStructure();
+  if (!WithinDesktop(a) || !WithinDesktop(b)) return false;
+  first = a;
+  second = b;
   return true;
 }
 
@@ -91,7 +98,7 @@ PortalSession::~PortalSession() {
 
 void PortalSession::Start() {
   if (step_ != Step::kIdle) return;
-  if (!QDBusConnection::sessionBus().isConnected()) return Fail(Failure::kUnavailable);
+  if (!QDBusConnection::sessionBus().isConnected()) return GiveUp();
   Probe();
 }
 
@@ -118,7 +125,7 @@ void PortalSession::Probe() {
         const bool metadata = properties.value(QStringLiteral("version")).toUInt() >= 4 &&
                               (properties.value(QStringLiteral("AvailableCursorModes")).toUInt() &
                                kCursorMetadata) != 0;
-        if (!metadata) return Fail(Failure::kUnavailable);
+        if (!metadata) return GiveUp();
         Create();
       });
 }
@@ -152,7 +159,7 @@ void PortalSession::Ask(Step step, const QString& method, QList<QVariant> args) 
             if (finished->isError() && step_ == step) {
               qCInfo(lcPortal) << method << "failed:" << finished->error().name()
                                << finished->error().message();
-              Fail(Failure::kFailed);
+              Fail(Loss::kFailed);
             }
           });
 }
@@ -164,7 +171,7 @@ void PortalSession::OnResponse(uint response, const QVariantMap& results) {
   // its own log).
   qCInfo(lcPortal) << "the portal answered" << response << Logged(results);
   if (response != 0) {
-    return Fail(response == kResponseCancelled ? Failure::kRefused : Failure::kFailed);
+    return Fail(response == kResponseCancelled ? Loss::kRefused : Loss::kFailed);
   }
   switch (step) {
     case Step::kCreating:
@@ -182,7 +189,7 @@ void PortalSession::AfterCreate(const QVariantMap& results) {
   const QVariant handle = results.value(QStringLiteral("session_handle"));
   sessionPath_ = handle.canConvert<QDBusObjectPath>() ? handle.value<QDBusObjectPath>().path()
                                                       : handle.toString();
-  if (sessionPath_.isEmpty()) return Fail(Failure::kFailed);
+  if (sessionPath_.isEmpty()) return Fail(Loss::kFailed);
   QDBusConnection::sessionBus().connect(kService, sessionPath_, kSession, QStringLiteral("Closed"),
                                         this, SLOT(OnSessionClosed(QVariantMap)));
   QVariantMap options{{QStringLiteral("types"), QVariant::fromValue(kSourceMonitor)},
@@ -211,7 +218,7 @@ void PortalSession::AfterStart(const QVariantMap& results) {
   }
   qCDebug(lcPortal) << "started:" << streams_.size() << "streams,"
                     << (restoreToken_.isEmpty() ? "no restore token" : "a restore token");
-  if (streams_.isEmpty()) return Fail(Failure::kFailed);
+  if (streams_.isEmpty()) return Fail(Loss::kFailed);
   OpenRemote();
 }
 
@@ -233,7 +240,7 @@ void PortalSession::OpenRemote() {
             if (fd < 0) {
               qCInfo(lcPortal) << "OpenPipeWireRemote failed:" << reply.error().name()
                                << reply.error().message();
-              return Fail(Failure::kFailed);
+              return Fail(Loss::kFailed);
             }
             step_ = Step::kRunning;
             emit Started(fd, streams_, restoreToken_);
@@ -242,12 +249,12 @@ void PortalSession::OpenRemote() {
 
 void PortalSession::OnSessionClosed(const QVariantMap& details) {
   qCInfo(lcPortal) << "the session was closed by the desktop" << details;
-  Fail(Failure::kStopped);
+  Fail(Loss::kStopped);
 }
 
-void PortalSession::Fail(Failure failure) {
+void PortalSession::Fail(Loss loss) {
   if (step_ == Step::kOver) return;
-  if (failure == Failure::kFailed && step_ == Step::kSelecting && !restoreToken_.isEmpty()) {
+  if (loss == Loss::kFailed && step_ == Step::kSelecting && !restoreToken_.isEmpty()) {
     // The request carried the token (xdg-desktop-portal refuses a token that is not a UUID):
     // without it, the user is asked.
     qCInfo(lcPortal) << "the request with the restore token failed: asking without it";
@@ -259,7 +266,14 @@ void PortalSession::Fail(Failure failure) {
   }
   step_ = Step::kOver;
   StopListening();
-  emit Failed(failure);
+  emit Failed(loss);
+}
+
+void PortalSession::GiveUp() {
+  if (step_ == Step::kOver) return;
+  step_ = Step::kOver;
+  StopListening();
+  emit Unavailable();
 }
 
 void PortalSession::Close() {

@@ -5,10 +5,13 @@
 #include <QString>
 #include <QVariantMap>
 
+#include "platform/portal/loss.h"
+
 namespace hueclip::portal {
 
 // One monitor as the portal hands it out: its PipeWire node and its place in the desktop's
-// layout (size 0, and positioned false, when the portal does not say).
+// layout (size 0, and positioned false, when the portal does not say, or says what no desktop
+// has).
 struct PortalStream {
   quint32 nodeId = 0;
   int x = 0, y = 0;
@@ -27,16 +30,6 @@ class PortalSession : public QObject {
   Q_OBJECT
 
  public:
-  enum class Failure {
-    kUnavailable,  // no portal could be started, or it cannot give the pointer's position
-    kRefused,      // the user said no in the dialog
-    kFailed,       // the portal or the desktop could not set the session up
-    kStopped,      // the session ended after it had started: sharing stopped from the desktop
-    kLost,         // not the session's: its streams were lost and no new session could replace it
-    // Not the session's: the streams carry the pointer's position but no picture.
-    kNoPicture,
-  };
-
   // A session that asks with `restoreToken` (empty: the user is asked) once Start is called.
   // Should the portal refuse the request that carries the token, the session tells so
   // (TokenRefused) and asks once more without it.
@@ -53,8 +46,13 @@ class PortalSession : public QObject {
   // the portal gave none.
   void Started(int pipewireFd, const QList<hueclip::portal::PortalStream>& streams,
                const QString& restoreToken);
-  // Emitted once, at the first failure; nothing more happens afterwards.
-  void Failed(hueclip::portal::PortalSession::Failure failure);
+  // No portal could be started, or it cannot give the pointer's position: another way of
+  // reading the screen must serve.
+  void Unavailable();
+  // The session failed (kRefused, kFailed), or ended after it had started (kStopped: sharing
+  // stopped from the desktop). Of Unavailable and Failed, one comes at most, once; nothing more
+  // happens afterwards.
+  void Failed(hueclip::portal::Loss loss);
   // The portal refused the request that carried the restore token: the token is no good.
   void TokenRefused();
 
@@ -74,7 +72,8 @@ class PortalSession : public QObject {
   void AfterSelect();
   void AfterStart(const QVariantMap& results);
   void OpenRemote();
-  void Fail(Failure failure);
+  void Fail(Loss loss);
+  void GiveUp();
   void StopListening();
   void Close();
 

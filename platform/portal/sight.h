@@ -4,12 +4,15 @@
 #include <optional>
 #include <string>
 
+#include "platform/portal/loss.h"
+
 namespace hueclip::portal {
 
-// How much of the screen the program can see through the desktop's sharing, told in the order
-// it happens, and what the user is told about it: why nothing can be read yet, and, once, that
-// the desktop sends the pointer's position but no picture (KWin's virtual outputs do, and so can
-// a broken driver), which would otherwise leave the cells empty without a word.
+// How much of the screen the program can see through the desktop's sharing, noted in the order
+// it happens, and every sentence the user reads about it: why nothing can be read yet, why
+// nothing can be read any more, and, once, that the desktop sends the pointer's position but no
+// picture (KWin's virtual outputs do, and so can a broken driver), which would otherwise leave
+// the cells empty without a word.
 class Sight {
  public:
   using Clock = std::chrono::steady_clock;
@@ -17,36 +20,43 @@ class Sight {
   // told.
   static constexpr Clock::duration kNoPictureAfter = std::chrono::seconds(3);
 
-  enum class Loss { kRefused, kFailed, kStopped, kLost };
-
   // The desktop shares the monitors: their streams are being set up.
-  void Shared() { shared_ = true; }
+  void NoteShared();
   // A buffer came with the pointer's position (on its monitor or not) at `now`.
-  void Pointer(Clock::time_point now);
-  // A buffer came with a picture.
-  void Picture() { pictured_ = true; }
+  void NotePointer(Clock::time_point now);
+  // A stream holds a picture.
+  void NotePicture();
   // A pass read the pixels under the pointer.
-  void Seen() { seen_ = true; }
+  void MarkSeen();
   // The streams stopped for a while: the time without a picture counts again from the next
   // position.
-  void Paused() { pointerSince_.reset(); }
+  void NotePause() { pointerSince_.reset(); }
   // The screen cannot be read any more; the first loss is the one told.
-  void Lost(Loss loss);
-
-  // Whether the user should now be told that the streams carry no picture: positions have come
-  // for kNoPictureAfter without a picture since. True once at most.
-  bool NoPictureDue(Clock::time_point now);
+  void MarkLost(Loss loss);
+  // Marks the streams as pictureless once positions have come for kNoPictureAfter without a
+  // picture since: true the one time that happens, when the user is to be told (NoPictureNotice).
+  bool MarkPictureless(Clock::time_point now);
 
   // Why the pixels under the pointer cannot be read, for the user; empty once a pass has read
   // them, unless the screen was lost since.
   std::string Why() const;
+  // What the user is told when the streams turn out pictureless.
+  static std::string NoPictureNotice();
 
  private:
-  bool shared_ = false, pointed_ = false, pictured_ = false, seen_ = false;
-  bool told_ = false;  // that no picture comes
-  bool lost_ = false;
-  Loss loss_ = Loss::kFailed;
-  // The first position since the start or the last pause.
+  enum class Stage {
+    kAsking,       // the desktop has still to share the monitors (its dialog may be up)
+    kShared,       // the streams are being set up
+    kPointed,      // the pointer's position came, no picture yet
+    kPictureless,  // ... for kNoPictureAfter, and the user was told
+    kPictured,     // a picture came too
+    kSeen,         // a pass read the pixels under the pointer
+    kLost,
+  };
+
+  Stage stage_ = Stage::kAsking;
+  Loss loss_ = Loss::kFailed;  // in kLost
+  // The first position since the start or the last pause, in kPointed.
   std::optional<Clock::time_point> pointerSince_;
 };
 

@@ -48,10 +48,9 @@ void StreamIntake::ReadCursor(const spa_buffer& buffer) {
   // it valid on every monitor that the cursor's image touches, with a position outside that
   // monitor's frame: the pointer is on a neighbour then.
   const std::int32_t x = cursor->position.x, y = cursor->position.y;
-  if (spa_meta_cursor_is_valid(cursor) && x >= 0 && y >= 0 && x < width_ && y < height_)
-    onPointer_(true, x, y);
-  else
-    onPointer_(false, 0, 0);
+  const bool onMonitor =
+      spa_meta_cursor_is_valid(cursor) && x >= 0 && y >= 0 && x < width_ && y < height_;
+  onPointer_(onMonitor ? PointerReport{.onMonitor = true, .x = x, .y = y} : PointerReport{});
 }
 
 }  // namespace hueclip::portal

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/portal/frame_pixels.h"
+#include "platform/portal/pointer_tracker.h"
 
 namespace hueclip::portal {
 
@@ -18,9 +19,9 @@ namespace hueclip::portal {
 // next picture of the same size reuses, and a pointer update costs the same on any size of monitor.
 class StreamIntake {
  public:
-  // `onPointer` is told, with each buffer's cursor data, whether the pointer is on this monitor
-  // and where in its pixels: on it only at a position inside its frame.
-  explicit StreamIntake(std::function<void(bool, int, int)> onPointer)
+  // `onPointer` is told what each buffer's cursor data says of the pointer: on this monitor
+  // only at a position inside its frame.
+  explicit StreamIntake(std::function<void(const PointerReport&)> onPointer)
       : onPointer_(std::move(onPointer)) {}
 
   // The frames' size and byte order, as agreed with the compositor; forgets the picture.
@@ -38,7 +39,7 @@ class StreamIntake {
  private:
   void ReadCursor(const spa_buffer& buffer);
 
-  std::function<void(bool, int, int)> onPointer_;
+  std::function<void(const PointerReport&)> onPointer_;
   int width_ = 0, height_ = 0;
   PixelOrder order_ = PixelOrder::kBgrx;
   std::vector<std::uint8_t> copy_;

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -11,7 +10,6 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QProcessEnvironment>
-#include <QTimer>
 
 #include <X11/Xlib.h>
 
@@ -22,7 +20,7 @@
 #include "platform/x11/screen.h"
 #include "resources/hueclip.xpm"
 #if HUECLIP_PORTAL
-#include "platform/portal/screen.h"
+#include "platform/qt/fallback_screen.h"
 #endif
 
 namespace hueclip::qt {
@@ -105,46 +103,6 @@ std::unique_ptr<Screen> MakeX11Screen(X11Screen::Reads reads) {
   return std::make_unique<X11Screen>(qtDisplay, false, reads);
 }
 
-#if HUECLIP_PORTAL
-using portal::PortalScreen;
-
-// Told once when the streams carry the pointer's position but no picture: the sharing goes on.
-constexpr std::string_view kNoPicture =
-    "Hueclip cannot see the screen: the desktop shares it, but sends only the pointer's position "
-    "and no picture of the screen.\n"
-    "Some virtual monitors and graphics drivers do so. Hueclip goes on waiting for a picture.";
-
-// The screen on a Wayland desktop: the screen-cast portal's, until the portal answers that it
-// cannot give the pointer's position or no portal can be started at all (as on wlroots
-// desktops); from then on, what XWayland can read. Until the portal has answered, however long
-// it takes to start, the screen cannot be seen yet.
-class WaylandScreen final : public Screen {
- public:
-  explicit WaylandScreen(std::function<void(std::string_view)> warn)
-      : screen_(std::make_unique<PortalScreen>(
-            [this, warn = std::move(warn)](PortalScreen::Failure failure) {
-              if (failure == PortalScreen::Failure::kNoPicture) return warn(kNoPicture);
-              // A loss is told as the screen says it from then on, to a copy too.
-              if (failure != PortalScreen::Failure::kUnavailable) return warn(screen_->WhyUnseen());
-              std::fputs(
-                  "hueclip: no screen-cast portal here gives the pointer's position; only X11 "
-                  "windows can be read\n",
-                  stderr);
-              // Not replaced from inside its own call.
-              QTimer::singleShot(0, &guard_, [this] {
-                screen_ = MakeX11Screen(X11Screen::Reads::kWindowUnderBlock);
-              });
-            })) {}
-
-  std::unique_ptr<ScreenContext> GetWindowDC() override { return screen_->GetWindowDC(); }
-  std::string WhyUnseen() const override { return screen_->WhyUnseen(); }
-
- private:
-  QObject guard_;
-  std::unique_ptr<Screen> screen_;
-};
-#endif
-
 }  // namespace
 
 // Where the cursor and the screen pixels come from: the X server on an X11 desktop; on a
@@ -154,7 +112,9 @@ class WaylandScreen final : public Screen {
 std::unique_ptr<Screen> QtPlatform::MakeScreen() {
   if (!WaylandSession()) return MakeX11Screen(X11Screen::Reads::kRootWindow);
 #if HUECLIP_PORTAL
-  return std::make_unique<WaylandScreen>([this](std::string_view text) { toolkit_->Warn(text); });
+  return std::make_unique<FallbackScreen>(
+      [this](std::string_view text) { toolkit_->Warn(text); },
+      [] { return MakeX11Screen(X11Screen::Reads::kWindowUnderBlock); });
 #else
   std::fputs(
       "hueclip: this build reads the screen only through X11; only X11 windows can be read\n",

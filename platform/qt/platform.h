@@ -13,12 +13,13 @@ class QtClipboard;
 class QtShell;
 class QtToolkit;
 
-// The Linux platform of one run: the Qt application on the X server, and the services over it.
+// The Linux platform of one run: the Qt application (on the X server, or on a Wayland
+// compositor), and the services over it.
 class QtPlatform {
  public:
-  // Null, after one line on standard error, when no X server can be reached (Hueclip reads the
-  // screen through X, so under Wayland it runs on XWayland), or when it has fewer than 15 bits
-  // a pixel, which Qt cannot paint on.
+  // Null, after one line on standard error, when no X server can be reached, unless the user
+  // chose a Qt platform other than X11's and a Wayland display is named (a Wayland start needs no
+  // X server); or when the X server has fewer than 15 bits a pixel, which Qt cannot paint on.
   static std::unique_ptr<QtPlatform> Create(int& argc, char** argv);
   ~QtPlatform();
   QtPlatform(const QtPlatform&) = delete;

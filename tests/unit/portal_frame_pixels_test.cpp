@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <spa/param/video/format.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -8,6 +9,7 @@
 
 #include "platform/portal/frame_pixels.h"
 #include "platform/portal/stream_intake.h"
+#include "platform/portal/video_format.h"
 #include "recorded_buffer.h"
 
 namespace hueclip::portal {
@@ -85,12 +87,48 @@ TEST(PortalFramePixels, OnlyRowsInsideTheBufferAreRead) {
   EXPECT_TRUE(MakeFrameView(nullptr, 32, 0, 32, 16, 3, 2, PixelOrder::kBgrx).Empty());
 }
 
+// The format a compositor chose gives pixels only when it is one offered, at a size offered,
+// whatever number it sends.
+TEST(PortalVideoFormat, OnlyTheFormatsAndSizesOfferedAreRead) {
+  const auto chosen = [](std::uint32_t media, std::uint32_t format, spa_rectangle size) {
+    static std::uint8_t storage[256];
+    spa_pod_builder b = SPA_POD_BUILDER_INIT(storage, sizeof storage);
+    return ReadVideoFormat(static_cast<const spa_pod*>(spa_pod_builder_add_object(
+        &b, SPA_TYPE_OBJECT_Format, SPA_PARAM_Format, SPA_FORMAT_mediaType, SPA_POD_Id(media),
+        SPA_FORMAT_mediaSubtype, SPA_POD_Id(SPA_MEDIA_SUBTYPE_raw), SPA_FORMAT_VIDEO_format,
+        SPA_POD_Id(format), SPA_FORMAT_VIDEO_size, SPA_POD_Rectangle(&size))));
+  };
+  const struct {
+    std::uint32_t format;
+    spa_rectangle size;
+    int order;  // -1: no picture
+  } cases[] = {
+      {SPA_VIDEO_FORMAT_BGRx, {1920, 1080}, int(PixelOrder::kBgrx)},
+      {SPA_VIDEO_FORMAT_BGRA, {1, 1}, int(PixelOrder::kBgrx)},
+      {SPA_VIDEO_FORMAT_RGBx, {16384, 16384}, int(PixelOrder::kRgbx)},
+      {SPA_VIDEO_FORMAT_RGBA, {640, 480}, int(PixelOrder::kRgbx)},
+      {SPA_VIDEO_FORMAT_xRGB, {640, 480}, -1},
+      {SPA_VIDEO_FORMAT_YUY2, {640, 480}, -1},
+      {0x7FFFFFFF, {640, 480}, -1},  // no spa_video_format at all
+      {SPA_VIDEO_FORMAT_BGRx, {0, 480}, -1},
+      {SPA_VIDEO_FORMAT_BGRx, {16385, 480}, -1},
+      {SPA_VIDEO_FORMAT_BGRx, {640, 0x80000000}, -1},
+  };
+  for (const auto& c : cases) {
+    const std::optional<VideoFormat> format = chosen(SPA_MEDIA_TYPE_video, c.format, c.size);
+    ASSERT_TRUE(format);
+    EXPECT_EQ(format->order ? int(*format->order) : -1, c.order)
+        << c.format << " " << c.size.width << "x" << c.size.height;
+  }
+  EXPECT_FALSE(chosen(SPA_MEDIA_TYPE_audio, SPA_VIDEO_FORMAT_BGRx, {640, 480}));
+}
+
 // A 4 x 3 monitor's stream fed as mutter feeds it. Each buffer goes back to the compositor once
 // read, which writes its next picture into it.
 TEST(PortalStreamIntake, PicturesAreKeptAndEveryBufferGoesBackAtOnce) {
   std::string said;
-  StreamIntake intake([&](bool on, int x, int y) {
-    said = on ? std::to_string(x) + "," + std::to_string(y) : "off";
+  StreamIntake intake([&](const PointerReport& p) {
+    said = p.onMonitor ? std::to_string(p.x) + "," + std::to_string(p.y) : "off";
   });
   intake.SetFormat(4, 3, PixelOrder::kBgrx);
   std::vector<std::uint8_t> memory(4 * 3 * 4);

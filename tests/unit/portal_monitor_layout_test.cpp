@@ -34,6 +34,9 @@ TEST(PortalMonitorLayout, EachScreenPixelIsShownByOneMonitorAtMost) {
   const Desk workspace{{0, 0, 3200, 1080, 3200, 1080}, {1920, 0, 1280, 720, 1280, 720}};
   const Desk mirrored{{0, 0, 1920, 1080, 1920, 1080}, {0, 0, 1920, 1080, 1920, 1080}};
   const Desk half{{640, 0, 640, 480, 640, 480}, {0, 0, 640, 480, 640, 480, false}};
+  // Beyond any desktop (a buggy or hostile portal), at scale 1 and through a scale of 2.
+  const Desk far{{2147483646, 0, 640, 480, 640, 480}};
+  const Desk farScaled{{1 << 30, 0, 640, 480, 1280, 960}};
   // Each row: a screen pixel, then the monitor and its pixel that show it ("-1": none).
   const struct {
     const Desk& desk;
@@ -59,14 +62,16 @@ TEST(PortalMonitorLayout, EachScreenPixelIsShownByOneMonitorAtMost) {
       {workspace, 0, {"3000,5 0:3000,5"}},
       {mirrored, 1, {"0,0 1:0,0"}},
       {half, 1, {"639,0 1:639,0", "640,0 -1"}},
+      {far, 0, {"5,5 0:5,5"}},
+      {farScaled, 0, {"1279,959 0:1279,959"}},
   };
   for (const auto& c : cases) {
-    const std::vector<PixelRect> rects = PlaceMonitors(c.desk, c.pointed);
+    const std::vector<MonitorRect> rects = PlaceMonitors(c.desk, c.pointed);
     for (const std::string& row : c.rows) {
       long long x = 0, y = 0;
       std::sscanf(row.c_str(), "%lld,%lld", &x, &y);
       const int i = MonitorAt(rects, x, y);
-      const PixelRect r = i < 0 ? PixelRect{} : rects[static_cast<std::size_t>(i)];
+      const MonitorRect r = i < 0 ? MonitorRect{} : rects[static_cast<std::size_t>(i)];
       const std::string at =
           std::to_string(i) + ":" + std::to_string(x - r.left) + "," + std::to_string(y - r.top);
       EXPECT_EQ(row.substr(0, row.find(' ') + 1) + (i < 0 ? "-1" : at), row)
@@ -78,7 +83,7 @@ TEST(PortalMonitorLayout, EachScreenPixelIsShownByOneMonitorAtMost) {
 // Cursor data from two shared monitors side by side, 640 x 480 pixels then 320 x 240, in the
 // order it comes; monitor -1 stands for a pause of the streams.
 TEST(PortalPointerTracker, ThePointerIsWhereTheNewestCursorDataPutsIt) {
-  const std::vector<PixelRect> desk{{0, 0, 640, 480}, {640, 0, 320, 240}};
+  const std::vector<MonitorRect> desk{{0, 0, 640, 480}, {640, 0, 320, 240}};
   const struct {
     int monitor;
     bool on;
@@ -104,7 +109,7 @@ TEST(PortalPointerTracker, ThePointerIsWhereTheNewestCursorDataPutsIt) {
     if (s.monitor < 0)
       pointer.Forget();
     else
-      pointer.Update(s.monitor, s.on, s.x, s.y);
+      pointer.Update(s.monitor, {s.on, s.x, s.y});
     const Point p = pointer.Monitor() < 0 ? Point{} : pointer.At(desk);
     EXPECT_EQ(pointer.Monitor() < 0 ? "-" : std::to_string(p.x) + "," + std::to_string(p.y), s.at)
         << s.monitor << (s.on ? " on " : " off ") << s.x << "," << s.y;

@@ -70,14 +70,16 @@ TEST_F(PortalRestoreTokenFile, AnUnusableDirectoryOnlyMeansNoToken) {
   EXPECT_FALSE(SaveRestoreToken("", kToken));
 }
 
-// The portal refuses the whole request when a token is not a UUID, so nothing else is sent.
+// The portal refuses the whole request when a token is not a UUID, so nothing else is sent; a
+// file holds the token and its newline, nothing more.
 TEST_F(PortalRestoreTokenFile, FilesThatHoldNoTokenAreIgnored) {
   const std::string path = dir_ + "/token";
   for (const std::string& content :
        {std::string("garbage\n"), std::string("two words\n"), std::string("bin\x01ary"),
         std::string(2000, 'a'), std::string("\n"), std::string(kToken).substr(1),
         std::string(kToken) + "0", std::string(kToken).replace(8, 1, "0"),
-        std::string(kToken).replace(35, 1, "g"), std::string(kToken) + " x"}) {
+        std::string(kToken).replace(35, 1, "g"), std::string(kToken) + " x",
+        std::string(kToken) + "\n\n", std::string(kToken) + std::string(29, ' ') + "x"}) {
     { std::ofstream(path) << content; }
     EXPECT_EQ(LoadRestoreToken(path), "") << content;
   }

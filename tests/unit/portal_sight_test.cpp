@@ -17,20 +17,20 @@ TEST(PortalSight, SaysWhyNothingCanBeReadAtEachStage) {
   Sight s;
   std::string said[6];
   said[0] = s.Why();  // the dialog is up
-  s.Shared();
+  s.NoteShared();
   said[1] = s.Why();
-  s.Pointer(t0);
+  s.NotePointer(t0);
   said[2] = s.Why();
-  s.Picture();
+  s.NotePicture();
   said[3] = s.Why();  // the pointer is on a monitor that is not shared
-  s.Seen();
+  s.MarkSeen();
   EXPECT_EQ(s.Why(), "");
-  s.Lost(Sight::Loss::kStopped);
+  s.MarkLost(Loss::kStopped);
   said[4] = s.Why();
-  s.Lost(Sight::Loss::kRefused);  // only the first loss counts
+  s.MarkLost(Loss::kRefused);  // only the first loss counts
   EXPECT_EQ(s.Why(), said[4]);
   Sight refused;
-  refused.Lost(Sight::Loss::kRefused);
+  refused.MarkLost(Loss::kRefused);
   said[5] = refused.Why();
 
   EXPECT_NE(said[0].find("screen-sharing dialog"), std::string::npos) << said[0];
@@ -46,25 +46,27 @@ TEST(PortalSight, SaysWhyNothingCanBeReadAtEachStage) {
 TEST(PortalSight, TellsOnceOfPositionsWithoutAPicture) {
   const Clock::time_point t0{};
   Sight s;
-  EXPECT_FALSE(s.NoPictureDue(t0 + 10s)) << "no position yet";
-  s.Shared();
-  s.Pointer(t0);
-  s.Pointer(t0 + 2s);  // the wait counts from the first position
-  EXPECT_FALSE(s.NoPictureDue(t0 + 2999ms));
-  s.Paused();
-  s.Pointer(t0 + 4s);
-  EXPECT_FALSE(s.NoPictureDue(t0 + 6s));
-  EXPECT_TRUE(s.NoPictureDue(t0 + 7s));
-  EXPECT_FALSE(s.NoPictureDue(t0 + 60s)) << "told twice";
+  EXPECT_FALSE(s.MarkPictureless(t0 + 10s)) << "no position yet";
+  s.NoteShared();
+  s.NotePointer(t0);
+  s.NotePointer(t0 + 2s);  // the wait counts from the first position
+  EXPECT_FALSE(s.MarkPictureless(t0 + 2999ms));
+  s.NotePause();
+  s.NotePointer(t0 + 4s);
+  EXPECT_FALSE(s.MarkPictureless(t0 + 6s));
+  EXPECT_TRUE(s.MarkPictureless(t0 + 7s));
+  EXPECT_FALSE(s.MarkPictureless(t0 + 60s)) << "told twice";
 
   Sight pictured;
-  pictured.Pointer(t0);
-  pictured.Picture();
-  EXPECT_FALSE(pictured.NoPictureDue(t0 + 10s));
+  pictured.NoteShared();
+  pictured.NotePointer(t0);
+  pictured.NotePicture();
+  EXPECT_FALSE(pictured.MarkPictureless(t0 + 10s));
   Sight lost;
-  lost.Pointer(t0);
-  lost.Lost(Sight::Loss::kStopped);
-  EXPECT_FALSE(lost.NoPictureDue(t0 + 10s));
+  lost.NoteShared();
+  lost.NotePointer(t0);
+  lost.MarkLost(Loss::kStopped);
+  EXPECT_FALSE(lost.MarkPictureless(t0 + 10s));
 }
 
 }  // namespace

@@ -134,6 +134,16 @@ TEST_F(PickerTest, AFailedCopySaysWhatTheClipboardHoldsAndKeepsTheWindow) {
   }
 }
 
+// A copy runs the program's messages while it waits for a held clipboard, and so paints: the
+// selected cell keeps its highlight meanwhile.
+TEST_F(PickerTest, TheSelectionStaysHighlightedWhileTheClipboardIsWritten) {
+  Key(kKeyD);
+  Colour border = kUnselectedBorder;
+  p.clipboard.whileWriting = [&] { border = main.pix(13).BorderColor(); };
+  Key(kKeyC);
+  EXPECT_EQ(border, kSelectedBorder);
+}
+
 TEST_F(PickerTest, CaptionLabelsCellsAndBackgroundDoNothing) {
   for (std::size_t id : {main_ids::Label4, main_ids::Label7, main_ids::pix0, main_ids::pix0 + 12,
                          main_ids::kCount}) {

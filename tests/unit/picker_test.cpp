@@ -114,16 +114,20 @@ TEST_F(UnseenScreen, ShowsAndCopiesNothingUntilAPassHasReadIt) {
 }
 
 // A clipboard held by another program, or emptied and then refusing the text: the user is told
-// which, and the key press still finishes (highlight and readouts as after a good copy).
+// which, and the key press still finishes (highlight and readouts as after a good copy). While
+// the clipboard is tried the window may be painted: the selected cell keeps its highlight.
 TEST_F(PickerTest, AFailedCopySaysWhatTheClipboardHoldsAndKeepsTheWindow) {
   p.screen.cursor = {100, 200};
   Tick();
   Key(kKeyD);
+  Colour border = kUnselectedBorder;
+  p.clipboard.whileWriting = [&] { border = main.pix(13).BorderColor(); };
   for (bool emptied : {false, true}) {
     p.clipboard.refuse = !emptied;
     p.clipboard.refuseText = emptied;
     p.toolkit.messages.clear();
     Key(kKeyC);
+    EXPECT_EQ(border, kSelectedBorder) << "while the clipboard was tried";
     main.lblHex_Click();
     EXPECT_EQ(p.clipboard.text, emptied ? "" : "what the user had copied");
     EXPECT_EQ(
@@ -132,16 +136,6 @@ TEST_F(PickerTest, AFailedCopySaysWhatTheClipboardHoldsAndKeepsTheWindow) {
     EXPECT_EQ(main.pix(13).BorderColor(), kSelectedBorder);
     EXPECT_EQ(Shown()[3], std::to_string(fake::FakeScreen::Pattern(101, 200)));
   }
-}
-
-// A copy runs the program's messages while it waits for a held clipboard, and so paints: the
-// selected cell keeps its highlight meanwhile.
-TEST_F(PickerTest, TheSelectionStaysHighlightedWhileTheClipboardIsWritten) {
-  Key(kKeyD);
-  Colour border = kUnselectedBorder;
-  p.clipboard.whileWriting = [&] { border = main.pix(13).BorderColor(); };
-  Key(kKeyC);
-  EXPECT_EQ(border, kSelectedBorder);
 }
 
 TEST_F(PickerTest, CaptionLabelsCellsAndBackgroundDoNothing) {

@@ -26,6 +26,10 @@ std::unique_ptr<WindowPeer> Toolkit::CreatePeer(Window& window) {
 }
 
 void Toolkit::MessageBox(Window& owner, std::string_view text) {
+  // None while the program quits (a copy gives up for it, as failed): the WM_QUIT would end the
+  // box's own loop at once, the box made for nothing.
+  MSG quit;
+  if (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return;
   MessageBoxW(reinterpret_cast<HWND>(owner.hWnd()), Widen(text).c_str(), L"" HUECLIP_NAME,
               MB_OK | MB_ICONWARNING);
 }

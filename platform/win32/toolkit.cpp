@@ -2,8 +2,6 @@
 
 #include <imm.h>
 
-#include <utility>
-
 #include "platform/win32/native_window.h"
 #include "platform/win32/wide.h"
 #include "resources/product.h"
@@ -51,6 +49,10 @@ int Toolkit::Run(Window& main) {
   while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) Dispatch(msg);
   if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
   return got == 0 ? static_cast<int>(msg.wParam) : 1;
+}
+
+void Toolkit::DisplaysChanged(HWND window) {
+  if (window == main_ && displaysChanged_) displaysChanged_();
 }
 
 void Toolkit::Fail(std::exception_ptr error) {

@@ -114,8 +114,7 @@ TEST_F(UnseenScreen, ShowsAndCopiesNothingUntilAPassHasReadIt) {
 }
 
 // A clipboard held by another program, or emptied and then refusing the text: the user is told
-// which, and the key press still finishes (highlight and readouts as after a good copy). While
-// the clipboard is tried the window may be painted: the selected cell keeps its highlight.
+// which, and the highlight (kept while the clipboard is tried) and readouts end as after a copy.
 TEST_F(PickerTest, AFailedCopySaysWhatTheClipboardHoldsAndKeepsTheWindow) {
   p.screen.cursor = {100, 200};
   Tick();

@@ -163,8 +163,7 @@ void UnreadableScreenChecks() {
 
 DWORD pid = 0;
 
-// A window of hueclip.exe of this class: a visible top-level one titled "Hueclip", or under
-// HWND_MESSAGE an untitled message-only one.
+// A window of hueclip.exe of this class: top-level, visible, titled "Hueclip"; or under `parent`.
 HWND FindHueclip(const wchar_t* cls, DWORD timeoutMs, HWND parent = nullptr) {
   HWND found = nullptr;
   WaitFor(
@@ -339,8 +338,7 @@ void MainWindowChecks() {
             "the main window and its button have no input method");
 
       for (UINT change : {WM_DISPLAYCHANGE, WM_SETTINGCHANGE}) SendMessageW(hwnd, change, 0, 0);
-      Check(displaysChanged == 2,
-            "the main window's WM_DISPLAYCHANGE and WM_SETTINGCHANGE reach the toolkit's hook",
+      Check(displaysChanged == 2, "WM_DISPLAYCHANGE and WM_SETTINGCHANGE reach the toolkit's hook",
             std::to_string(displaysChanged));
 
       if (Check(button != nullptr, "the main window has its Help/About button")) {
@@ -418,11 +416,11 @@ void ExceptionChecks() {
   }
   KillTimer(nullptr, stepTimer);
   Check(!escaped, "the exception does not unwind through the system's SendMessage");
-  Check(error == "thrown by a click handler" && stepCount < 20 && !copied &&
-            api.opens < hueclip::win32::Clipboard::kTries,
-        "the exception ends the copy that waits, and the message loop, and comes out of Run",
-        error + " after " + std::to_string(stepCount) + " steps, " + std::to_string(api.opens) +
-            " tries");
+  Check(
+      error == "thrown by a click handler" && stepCount < 20 && !copied &&
+          api.opens < hueclip::win32::Clipboard::kTries,
+      "the exception ends the copy that waits, and the message loop, and comes out of Run",
+      error + ", " + std::to_string(stepCount) + " steps, " + std::to_string(api.opens) + " tries");
 }
 
 // Another program holds the clipboard while C is pressed and a value label is clicked.
@@ -458,12 +456,10 @@ void HeldClipboardChecks(HWND main, HANDLE process) {
   }
 }
 
-// The ways the test closes hueclip.exe's window: with WM_CLOSE posted while it is idle (after the
-// checks on a held clipboard), and while a copy waits for a held clipboard, posted (it waits for
-// the message loop) or sent (the wait handles it).
+// hueclip.exe is started once for each way of closing it: WM_CLOSE posted while it is idle, and
+// while a copy waits for a held clipboard posted (for the message loop) or sent (to the wait).
 enum class Closing { PostedWhileIdle, PostedWhileCopying, SentWhileCopying };
 
-// hueclip.exe, started once for each way of closing it.
 void RunningChecks(wchar_t* exe) {
   for (const auto& [closing, how] :
        {std::pair{Closing::PostedWhileIdle, "posted while idle"},

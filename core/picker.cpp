@@ -63,7 +63,7 @@ void Picker::UpdateReadout() {
 
 void Picker::Form_KeyDown(std::int16_t KeyCode, std::int16_t /*Shift*/) {
   bool copied = true;
-  c_.pix[SelIndex]->SetBorderColor(kUnselectedBorder);
+  const std::int16_t was = SelIndex;
   switch (KeyCode) {
     case kKeyW:
       SelIndex = static_cast<std::int16_t>((SelIndex + kCellCount - 5) % kCellCount);
@@ -87,6 +87,9 @@ void Picker::Form_KeyDown(std::int16_t KeyCode, std::int16_t /*Shift*/) {
     default:
       break;
   }
+  // The old cell loses its highlight only once the selection has moved: a copy may paint the
+  // window while it waits for the clipboard, and the selection stays shown meanwhile.
+  if (SelIndex != was) c_.pix[was]->SetBorderColor(kUnselectedBorder);
   c_.pix[SelIndex]->SetBorderColor(kSelectedBorder);
   UpdateReadout();
   // Told only now, with the key fully handled: the message box runs its own event loop.

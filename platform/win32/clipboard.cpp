@@ -40,19 +40,27 @@ class SystemClipboardApi final : public ClipboardApi {
 
 // Waits `ms` with the program alive: it answers messages sent by other programs, paints and
 // keeps its timers (the sampling goes on). Input and other posted messages stay queued, in
-// order, for the message loop once the copy is done.
-void WaitAlive(DWORD ms) {
+// order, for the message loop once the copy is done. Returns false, at once, when the program is
+// to quit (its main window was closed meanwhile, or a handler failed): the WM_QUIT, which
+// PeekMessage returns whatever its filter, is posted again for the message loop.
+bool WaitAlive(DWORD ms) {
   const ULONGLONG end = GetTickCount64() + ms;
   for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
     // PeekMessage also delivers the messages sent meanwhile, whatever it returns.
     MSG msg;
     if (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE) ||
-        PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE))
+        PeekMessageW(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return false;
+      }
       DispatchMessageW(&msg);
-    else
+    } else {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now),
                                 QS_PAINT | QS_TIMER | QS_SENDMESSAGE);
+    }
   }
+  return true;
 }
 
 }  // namespace
@@ -88,12 +96,14 @@ bool Clipboard::SetText(std::string_view text) {
   HGLOBAL ansiData = CopyToGlobal(ansi.c_str(), ansi.size() + 1);
   bool open = false;
   if (unicodeData && ansiData) {
-    // Another program may hold the clipboard for a moment; give it about a quarter second.
+    // Another program may hold the clipboard for a moment; give it about a quarter second,
+    // unless the program is quitting meanwhile.
     for (int attempt = 0; attempt < kTries && !open; ++attempt) {
       if (attempt > 0) {
         waiting_ = true;
-        WaitAlive(kPauseMs);
+        const bool alive = WaitAlive(kPauseMs);
         waiting_ = false;
+        if (!alive) break;
       }
       open = api_->Open(Owner());
     }

@@ -28,6 +28,8 @@ class Clipboard final : public hueclip::Clipboard {
   Clipboard(const Clipboard&) = delete;
   Clipboard& operator=(const Clipboard&) = delete;
 
+  // Gives up, as refused and with the clipboard untouched, when the program is to quit while it
+  // waits for the clipboard.
   bool SetText(std::string_view text) override;
   bool EmptiedOnFailure() const override { return emptied_; }
 

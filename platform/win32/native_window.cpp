@@ -28,11 +28,8 @@ ATOM WindowClass(WNDPROC proc) {
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = proc;
     wc.hInstance = Instance();
-    // Both windows carry the program's icon; the small one is scaled from the same picture.
+    // Both windows carry the program's icon; each window sets its small one for its DPI.
     wc.hIcon = LoadIconW(Instance(), MAKEINTRESOURCEW(HUECLIP_IDI_APP));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(HUECLIP_IDI_APP),
-                                               IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kClassName;
     return RegisterClassExW(&wc);
@@ -92,9 +89,6 @@ NativeWindow::NativeWindow(Toolkit& toolkit, Window& window, HWND owner)
   }
   style_ |= WS_CLIPCHILDREN;
 
-  hand_ = LoadCursorW(Instance(), MAKEINTRESOURCEW(HUECLIP_IDC_HAND_POINTER));
-  if (!hand_) hand_ = LoadCursorW(nullptr, IDC_HAND);
-
   // Created at the system DPI, then sized for the DPI of the monitor it landed on.
   dpi_ = WindowDpi(nullptr);
   RECT outer = OuterRect(
@@ -107,11 +101,11 @@ NativeWindow::NativeWindow(Toolkit& toolkit, Window& window, HWND owner)
                   Instance(), this);
   if (!hwnd_) throw std::runtime_error("cannot create the window " + std::string(desc.name));
 
-  // The class carries the icons too, but a window's own are what others ask for.
+  // The class carries the icon too, but a window's own are what others ask for.
   SendMessageW(hwnd_, WM_SETICON, ICON_BIG, GetClassLongPtrW(hwnd_, GCLP_HICON));
-  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, GetClassLongPtrW(hwnd_, GCLP_HICONSM));
 
   dpi_ = WindowDpi(hwnd_);
+  LoadDpiImages();
   outer = OuterRect(
       {0, 0, TwipsToPixels(desc.clientWidth, dpi_), TwipsToPixels(desc.clientHeight, dpi_)}, style_,
       exStyle_, dpi_);
@@ -131,6 +125,8 @@ NativeWindow::~NativeWindow() {
     DestroyWindow(hwnd_);
   }
   FreeFonts(fonts_);
+  if (smallIcon_) DestroyIcon(smallIcon_);
+  if (hand_) DestroyCursor(hand_);
 }
 
 NativeWindow* NativeWindow::FromHwnd(HWND hwnd) {
@@ -194,6 +190,19 @@ void NativeWindow::Close() {
     if (IsWindow(w)) EnableWindow(w, TRUE);
   disabled_.clear();
   DestroyWindow(hwnd_);
+}
+
+void NativeWindow::LoadDpiImages() {
+  // Each old image goes once the new one has replaced it where it was in use.
+  HICON oldIcon = std::exchange(smallIcon_, LoadSmallIcon(Instance(), HUECLIP_IDI_APP, dpi_));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+  if (oldIcon) DestroyIcon(oldIcon);
+  HCURSOR oldHand = std::exchange(
+      hand_, static_cast<HCURSOR>(LoadImageW(Instance(), MAKEINTRESOURCEW(HUECLIP_IDC_HAND_POINTER),
+                                             IMAGE_CURSOR, SystemMetric(SM_CXCURSOR, dpi_),
+                                             SystemMetric(SM_CYCURSOR, dpi_), 0)));
+  if (oldHand && GetCursor() == oldHand) SetCursor(hand_);
+  if (oldHand) DestroyCursor(oldHand);
 }
 
 void NativeWindow::CreateChildren() {
@@ -422,7 +431,7 @@ LRESULT NativeWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         GetCursorPos(&p);
         ScreenToClient(hwnd_, &p);
         const int at = PaintedControlAt(p);
-        if (at != kOutsideAny &&
+        if (at != kOutsideAny && hand_ &&
             window_->desc().controls[static_cast<std::size_t>(at)].pointer == Pointer::Hand) {
           SetCursor(hand_);
           return TRUE;
@@ -454,6 +463,7 @@ LRESULT NativeWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wParam);
+      LoadDpiImages();
       // The old fonts go only once the controls have the new ones: a control must not hold a
       // deleted font, not even while it is moved and repainted.
       Fonts old = std::exchange(fonts_, MakeFonts());
@@ -476,6 +486,10 @@ LRESULT NativeWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
       return 0;
     }
+    case WM_DISPLAYCHANGE:
+    case WM_SETTINGCHANGE:
+      toolkit_->DisplaysChanged(hwnd_);
+      break;
     case WM_MENUCHAR:
       // Alt+letter: key preview has handled the key, and there is no menu to find it in. Close
       // the menu quietly instead of beeping.

@@ -43,6 +43,8 @@ class NativeWindow final : public WindowPeer {
     std::vector<HFONT> own;  // per control; null where the control uses `ui`
   };
 
+  // The small icon and the hand pointer, loaded for the window's DPI.
+  void LoadDpiImages();
   void CreateChildren();
   void Layout();
   Fonts MakeFonts() const;
@@ -63,9 +65,10 @@ class NativeWindow final : public WindowPeer {
   std::vector<HWND> children_;  // per control; null for painted ones and timers
   std::vector<RECT> rects_;     // per control, client pixels
   Fonts fonts_;
-  HCURSOR hand_ = nullptr;
-  HWND focus_ = nullptr;  // the child to give the focus back to on activation
-  int pressed_ = -1;      // the painted control a left click started on
+  HICON smallIcon_ = nullptr;
+  HCURSOR hand_ = nullptr;  // null when it could not be loaded: the arrow stays
+  HWND focus_ = nullptr;    // the child to give the focus back to on activation
+  int pressed_ = -1;        // the painted control a left click started on
   bool quitOnClose_ = false;
   bool modal_ = false;
   bool destroyed_ = false;

@@ -2,8 +2,6 @@
 
 #include <imm.h>
 
-#include <utility>
-
 #include "platform/win32/native_window.h"
 #include "platform/win32/wide.h"
 #include "resources/product.h"
@@ -26,6 +24,10 @@ std::unique_ptr<WindowPeer> Toolkit::CreatePeer(Window& window) {
 }
 
 void Toolkit::MessageBox(Window& owner, std::string_view text) {
+  // None while the program quits (a copy gives up for it, as failed): the WM_QUIT would end the
+  // box's own loop at once, the box made for nothing.
+  MSG quit;
+  if (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return;
   MessageBoxW(reinterpret_cast<HWND>(owner.hWnd()), Widen(text).c_str(), L"" HUECLIP_NAME,
               MB_OK | MB_ICONWARNING);
 }
@@ -47,6 +49,10 @@ int Toolkit::Run(Window& main) {
   while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) Dispatch(msg);
   if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
   return got == 0 ? static_cast<int>(msg.wParam) : 1;
+}
+
+void Toolkit::DisplaysChanged(HWND window) {
+  if (window == main_ && displaysChanged_) displaysChanged_();
 }
 
 void Toolkit::Fail(std::exception_ptr error) {

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <functional>
+#include <utility>
 
 #include "platform/win32/win32.h"
 #include "platform/window.h"
@@ -20,6 +21,12 @@ class Toolkit final : public hueclip::Toolkit {
   // WM_QUIT is posted again for the outer loop).
   bool RunUntil(const std::function<bool()>& done);
 
+  // Calls `heard` when the displays or the system's settings change: on the main window's
+  // WM_DISPLAYCHANGE and WM_SETTINGCHANGE, which the system sends to every top-level window.
+  void OnDisplaysChanged(std::function<void()> heard) { displaysChanged_ = std::move(heard); }
+  // Called by a window procedure on those two messages.
+  void DisplaysChanged(HWND window);
+
   // Called by a window procedure with an exception it caught: ends the message loop, which
   // then throws it. Later ones, while the loop winds down, are dropped.
   void Fail(std::exception_ptr error);
@@ -31,6 +38,7 @@ class Toolkit final : public hueclip::Toolkit {
 
   HWND main_ = nullptr;
   std::exception_ptr failure_;
+  std::function<void()> displaysChanged_;
 };
 
 // The shift state of a key press: 1 Shift, 2 Ctrl, 4 Alt.

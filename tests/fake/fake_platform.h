@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,9 +54,11 @@ class FakeClipboard final : public Clipboard {
   bool refuse = false;      // another program holds it open
   bool refuseText = false;  // it can be had and emptied, but then takes no text
   int attempts = 0;
+  std::function<void()> whileWriting;  // runs inside SetText, where a held clipboard is waited for
 
   bool SetText(std::string_view t) override {
     ++attempts;
+    if (whileWriting) whileWriting();
     if (refuseText) text.clear();
     if (refuse || refuseText) return false;
     text = t;

@@ -114,16 +114,19 @@ TEST_F(UnseenScreen, ShowsAndCopiesNothingUntilAPassHasReadIt) {
 }
 
 // A clipboard held by another program, or emptied and then refusing the text: the user is told
-// which, and the key press still finishes (highlight and readouts as after a good copy).
+// which, and the highlight (kept while the clipboard is tried) and readouts end as after a copy.
 TEST_F(PickerTest, AFailedCopySaysWhatTheClipboardHoldsAndKeepsTheWindow) {
   p.screen.cursor = {100, 200};
   Tick();
   Key(kKeyD);
+  Colour border = kUnselectedBorder;
+  p.clipboard.whileWriting = [&] { border = main.pix(13).BorderColor(); };
   for (bool emptied : {false, true}) {
     p.clipboard.refuse = !emptied;
     p.clipboard.refuseText = emptied;
     p.toolkit.messages.clear();
     Key(kKeyC);
+    EXPECT_EQ(border, kSelectedBorder) << "while the clipboard was tried";
     main.lblHex_Click();
     EXPECT_EQ(p.clipboard.text, emptied ? "" : "what the user had copied");
     EXPECT_EQ(

@@ -1,9 +1,10 @@
 // What only Win32 can check of the Windows build (what the window shows, its keys and copies
 // are checked by the acceptance suite under Wine): the resources of hueclip.exe, the screen's
 // and the clipboard's failure paths, the program's windows on the Win32 toolkit (size limits,
-// Alt+letter, input methods, a DPI change, an exception in a handler), and a running
-// hueclip.exe meeting a clipboard held by another program. Prints "PASS name" or "FAIL name:
-// detail" per check, then "N passed, M failed" (scripts/test-windows adds these up).
+// Alt+letter, input methods, DPI and display changes, an exception in a handler), and a running
+// hueclip.exe meeting a clipboard held by another program, and closed during a copy. Prints
+// "PASS name" or "FAIL name: detail" per check, then "N passed, M failed" (scripts/test-windows
+// adds these up).
 //
 // Usage: hueclip_windows_test <path to hueclip.exe>
 #include <cstdint>
@@ -12,13 +13,11 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
-#include "platform/win32/clipboard.h"
+#include "platform/win32/platform.h"
 #include "platform/win32/resource_ids.h"
-#include "platform/win32/screen.h"
-#include "platform/win32/shell.h"
-#include "platform/win32/toolkit.h"
 #include "ui/main_window.h"
 
 #include <imm.h>
@@ -56,36 +55,29 @@ bool WaitFor(Done done, DWORD timeoutMs) {
 
 // --- Resources ---------------------------------------------------------------------------------
 
-struct Resource {
-  const unsigned char* data = nullptr;
-  DWORD size = 0;
-};
-
-Resource Load(HMODULE module, LPCWSTR type, int id) {
+std::string_view Load(HMODULE module, LPCWSTR type, int id) {
   HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), type);
   if (!found) return {};
-  return {static_cast<const unsigned char*>(LockResource(LoadResource(module, found))),
+  return {static_cast<const char*>(LockResource(LoadResource(module, found))),
           SizeofResource(module, found)};
 }
 
 void ResourceChecks(const wchar_t* exe) {
   // What the version resource and the icon say restates resources/hueclip.rc and the files
   // made from hueclip.xpm; that they are in the .exe, and the hand's hot spot, are checked.
-  DWORD ignored = 0;
-  Check(GetFileVersionInfoSizeW(exe, &ignored) > 0, "the version resource is there");
   HMODULE module = LoadLibraryExW(exe, nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!Check(module != nullptr, "hueclip.exe loads as a resource module")) return;
-  Check(Load(module, RT_GROUP_ICON, HUECLIP_IDI_APP).size > 0, "the icon is there");
+  Check(!Load(module, RT_VERSION, VS_VERSION_INFO).empty(), "the version resource is there");
+  Check(!Load(module, RT_GROUP_ICON, HUECLIP_IDI_APP).empty(), "the icon is there");
   ICONINFO hand{};
   const auto cursor = static_cast<HCURSOR>(
       LoadImageW(module, MAKEINTRESOURCEW(HUECLIP_IDC_HAND_POINTER), IMAGE_CURSOR, 0, 0, 0));
   Check(cursor && GetIconInfo(cursor, &hand) && hand.xHotspot == 4 && hand.yHotspot == 0,
         "the hand pointer's hot spot is (4, 0)",
         std::to_string(hand.xHotspot) + ", " + std::to_string(hand.yHotspot));
-  const Resource manifest = Load(module, RT_MANIFEST, 1);
-  const std::string text(reinterpret_cast<const char*>(manifest.data), manifest.size);
+  const std::string_view text = Load(module, RT_MANIFEST, 1);
   const auto awareness = text.find("<dpiAwareness");
-  Check(awareness != std::string::npos &&
+  Check(awareness != std::string_view::npos &&
             text.find("PerMonitorV2", awareness) < text.find("</dpiAwareness>", awareness),
         "the manifest declares PerMonitorV2 DPI awareness");
   FreeLibrary(module);
@@ -131,12 +123,8 @@ class RefusingScreenApi final : public hueclip::win32::ScreenApi {
 void UnreadableScreenChecks() {
   HWND patch = ShowPatch();
   RefusingScreenApi api;
-  hueclip::win32::Toolkit toolkit;
-  hueclip::win32::Screen screen(api);
-  hueclip::win32::Clipboard clipboard;
-  hueclip::win32::Shell shell;
-  hueclip::Services services{screen, clipboard, shell, toolkit};
-  hueclip::MainWindow main(services);
+  hueclip::win32::Platform platform(api);
+  hueclip::MainWindow main(platform.services());
   // What the window shows: the readouts, then the cells (the top-left cell is selected).
   const auto shown = [&] {
     std::string text;
@@ -175,15 +163,15 @@ void UnreadableScreenChecks() {
 
 DWORD pid = 0;
 
-// A visible top-level window of hueclip.exe of this class, titled "Hueclip".
-HWND FindHueclip(const wchar_t* cls, DWORD timeoutMs) {
+// A window of hueclip.exe of this class: top-level, visible, titled "Hueclip"; or under `parent`.
+HWND FindHueclip(const wchar_t* cls, DWORD timeoutMs, HWND parent = nullptr) {
   HWND found = nullptr;
   WaitFor(
       [&] {
-        while ((found = FindWindowExW(nullptr, found, cls, L"Hueclip"))) {
+        while ((found = FindWindowExW(parent, found, cls, parent ? L"" : L"Hueclip"))) {
           DWORD owner = 0;
           GetWindowThreadProcessId(found, &owner);
-          if (owner == pid && IsWindowVisible(found)) return true;
+          if (owner == pid && (parent || IsWindowVisible(found))) return true;
         }
         return false;
       },
@@ -236,8 +224,12 @@ void RunSteps(UINT everyMs, std::function<bool(int)> step) {
 class RefusingClipboardApi final : public hueclip::win32::ClipboardApi {
  public:
   bool refuseOpen = false, refuseSet = false;
+  int opens = 0;
 
-  bool Open(HWND owner) override { return !refuseOpen && System().Open(owner); }
+  bool Open(HWND owner) override {
+    ++opens;
+    return !refuseOpen && System().Open(owner);
+  }
   bool Empty() override { return System().Empty(); }
   bool Set(UINT format, HANDLE data) override { return !refuseSet && System().Set(format, data); }
   void Close() override { System().Close(); }
@@ -302,13 +294,22 @@ bool HasInputMethod(HWND hwnd) {
   return context != nullptr;
 }
 
+// The width of the window's small icon (its mask's).
+int SmallIconWidth(HWND hwnd) {
+  ICONINFO info{};
+  BITMAP mask{};
+  if (GetIconInfo(reinterpret_cast<HICON>(SendMessageW(hwnd, WM_GETICON, ICON_SMALL, 0)), &info))
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+  DeleteObject(info.hbmMask);
+  DeleteObject(info.hbmColor);
+  return mask.bmWidth;
+}
+
 void MainWindowChecks() {
-  hueclip::win32::Toolkit toolkit;
-  hueclip::win32::Screen screen;
-  hueclip::win32::Clipboard clipboard;
-  hueclip::win32::Shell shell;
-  hueclip::Services services{screen, clipboard, shell, toolkit};
-  hueclip::MainWindow main(services);
+  hueclip::win32::Platform platform;
+  hueclip::MainWindow main(platform.services());
+  int displaysChanged = 0;
+  platform.toolkit().OnDisplaysChanged([&] { ++displaysChanged; });
   HWND about = nullptr;
   RunSteps(200, [&](int step) {
     const auto hwnd = reinterpret_cast<HWND>(main.form().hWnd());
@@ -336,15 +337,24 @@ void MainWindowChecks() {
       Check(!HasInputMethod(hwnd) && button && !HasInputMethod(button),
             "the main window and its button have no input method");
 
+      for (UINT change : {WM_DISPLAYCHANGE, WM_SETTINGCHANGE}) SendMessageW(hwnd, change, 0, 0);
+      Check(displaysChanged == 2, "WM_DISPLAYCHANGE and WM_SETTINGCHANGE reach the toolkit's hook",
+            std::to_string(displaysChanged));
+
       if (Check(button != nullptr, "the main window has its Help/About button")) {
         buttonProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FontWatchProc)));
         ChangeDpi(hwnd, 144);
+        const int iconAt144 = SmallIconWidth(hwnd);
         ChangeDpi(hwnd, 96);
         SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(buttonProc));
         const auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(button, WM_GETFONT, 0, 0));
         Check(!buttonHeldDeletedFont && font && GetObjectType(font) == OBJ_FONT,
               "through DPI changes the button never holds a deleted font");
+        const int iconAt96 = SmallIconWidth(hwnd);
+        Check(iconAt96 > 0 && iconAt144 * 2 == iconAt96 * 3,
+              "the small icon is made again for each DPI, 1.5 times as wide at 144 dpi",
+              std::to_string(iconAt96) + " px at 96 dpi, " + std::to_string(iconAt144) + " at 144");
         // Opens the About window; the next steps run in its modal loop.
         PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
                      reinterpret_cast<LPARAM>(button));
@@ -362,7 +372,7 @@ void MainWindowChecks() {
     PostMessageW(hwnd, WM_CLOSE, 0, 0);
     return false;
   });
-  toolkit.Run(main.form());  // its exit code is checked on hueclip.exe below
+  platform.toolkit().Run(main.form());  // its exit code is checked on hueclip.exe below
 }
 
 // The main window's layout with a click handler that throws.
@@ -371,15 +381,20 @@ struct ThrowingEvents final : hueclip::WindowEvents {
 };
 
 // An exception thrown by a handler under the window procedure stays out of the system's code,
-// ends the message loop, and comes out of Run to the program's error box.
+// ends the message loop, and comes out of Run to the program's error box. Thrown while a copy
+// waits for the clipboard, it ends the copy too, which keeps the WM_QUIT for the loop.
 void ExceptionChecks() {
-  hueclip::win32::Toolkit toolkit;
+  RefusingClipboardApi api;
+  api.refuseOpen = true;
+  hueclip::win32::Platform platform(hueclip::win32::ScreenApi::System(), api);
   ThrowingEvents events;
-  hueclip::Window window(toolkit, hueclip::kFrmHueclip, events);
-  bool escaped = false;
+  hueclip::Window window(platform.toolkit(), hueclip::kFrmHueclip, events);
+  bool escaped = false, copied = true;
   RunSteps(100, [&](int step) {
     const auto hwnd = reinterpret_cast<HWND>(window.hWnd());
-    if (step == 0) {
+    // Step 1 comes while step 0's copy waits.
+    if (step == 0) copied = platform.services().clipboard.SetText("Pos: 1, 2");
+    if (step == 1) {
       HWND button = FindWindowExW(hwnd, nullptr, L"Button", nullptr);
       try {
         SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
@@ -387,7 +402,6 @@ void ExceptionChecks() {
       } catch (...) {
         escaped = true;
       }
-      return true;
     }
     // Still running two seconds later: the loop did not end by itself.
     if (step < 20) return true;
@@ -396,73 +410,102 @@ void ExceptionChecks() {
   });
   std::string error = "(Run returned)";
   try {
-    toolkit.Run(window);
+    platform.toolkit().Run(window);
   } catch (const std::exception& e) {
     error = e.what();
   }
   KillTimer(nullptr, stepTimer);
   Check(!escaped, "the exception does not unwind through the system's SendMessage");
-  Check(error == "thrown by a click handler",
-        "the exception ends the message loop and comes out of Run", error);
+  Check(
+      error == "thrown by a click handler" && stepCount < 20 && !copied &&
+          api.opens < hueclip::win32::Clipboard::kTries,
+      "the exception ends the copy that waits, and the message loop, and comes out of Run",
+      error + ", " + std::to_string(stepCount) + " steps, " + std::to_string(api.opens) + " tries");
 }
 
-void RunningChecks(wchar_t* exe) {
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  std::wstring command = L"\"" + std::wstring(exe) + L"\"";
-  if (!Check(CreateProcessW(exe, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                            &pi) != FALSE,
-             "hueclip.exe starts"))
-    return;
-  pid = pi.dwProcessId;
-  WaitForInputIdle(pi.hProcess, 10000);
-  HWND main = FindHueclip(L"HueclipWindow", 10000);
-  HWND button = main ? FindWindowExW(main, nullptr, L"Button", nullptr) : nullptr;
-  if (Check(button != nullptr, "the main window appears with its Help/About button")) {
-    // Another program holds the clipboard while C is pressed and a value label is clicked.
-    if (Check(HoldClipboard(L"held by another program"), "the test holds the clipboard open")) {
-      for (const char* action : {"C", "a click on the Hex value"}) {
-        if (action[0] == 'C') {
-          PostMessageW(main, WM_KEYDOWN, 'C', 1);
-          PostMessageW(main, WM_KEYUP, 'C', 0xC0000001);
-        } else {
-          PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 130));
-          PostMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(60, 130));
-        }
-        // For the first 150 ms Hueclip waits between its tries (four pauses of 50 ms, then the
-        // message box): its window keeps answering meanwhile.
-        int answered = 0, late = 0;
-        for (const ULONGLONG end = GetTickCount64() + 150; GetTickCount64() < end; Sleep(10)) {
-          DWORD_PTR result = 0;
-          ++(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 50, &result) ? answered : late);
-        }
-        Check(answered >= 5 && late == 0,
-              std::string("while ") + action + " waits for the clipboard, the window answers",
-              std::to_string(answered) + " answered, " + std::to_string(late) + " not in 50 ms");
-        HWND box = FindHueclip(L"#32770", 4000);
-        wchar_t text[256] = L"(no message box)";
-        if (box) GetDlgItemTextW(box, 0xFFFF, text, 256);
-        const std::string said = Narrow(text);
-        Check(said == hueclip::kNothingCopied,
-              std::string(action) + " on a held clipboard says that nothing was copied", said);
-        if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
-        WaitFor([&] { return !IsWindow(box); }, 3000);
-        Check(WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT && IsWindow(main),
-              std::string("Hueclip keeps running after ") + action + " on a held clipboard");
-      }
-      CloseClipboard();
+// Another program holds the clipboard while C is pressed and a value label is clicked.
+void HeldClipboardChecks(HWND main, HANDLE process) {
+  for (const char* action : {"C", "a click on the Hex value"}) {
+    if (action[0] == 'C') {
+      PostMessageW(main, WM_KEYDOWN, 'C', 1);
+      PostMessageW(main, WM_KEYUP, 'C', 0xC0000001);
+    } else {
+      PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 130));
+      PostMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(60, 130));
     }
-    PostMessageW(main, WM_CLOSE, 0, 0);
+    // For the first 150 ms Hueclip waits between its tries (four pauses of 50 ms, then the
+    // message box): its window keeps answering meanwhile.
+    int answered = 0, late = 0;
+    for (const ULONGLONG end = GetTickCount64() + 150; GetTickCount64() < end; Sleep(10)) {
+      DWORD_PTR result = 0;
+      ++(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 50, &result) ? answered : late);
+    }
+    Check(answered >= 5 && late == 0,
+          std::string("while ") + action + " waits for the clipboard, the window answers",
+          std::to_string(answered) + " answered, " + std::to_string(late) + " not in 50 ms");
+    HWND box = FindHueclip(L"#32770", 4000);
+    wchar_t text[256] = L"(no message box)";
+    if (box) GetDlgItemTextW(box, 0xFFFF, text, 256);
+    const std::string said = Narrow(text);
+    Check(said == hueclip::kNothingCopied,
+          std::string(action) + " on a held clipboard says that nothing was copied", said);
+    if (box) PostMessageW(box, WM_COMMAND, IDOK, 0);
+    WaitFor([&] { return !IsWindow(box); }, 3000);
+    Check(WaitForSingleObject(process, 0) == WAIT_TIMEOUT && IsWindow(main),
+          std::string("Hueclip keeps running after ") + action + " on a held clipboard");
   }
-  const bool ended = WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0;
-  if (!ended) TerminateProcess(pi.hProcess, 1);
-  DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  Check(ended && code == 0, "hueclip.exe ends with exit code 0 when its window is closed",
-        std::to_string(code));
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+}
+
+// hueclip.exe is started once for each way of closing it: WM_CLOSE posted while it is idle, and
+// while a copy waits for a held clipboard posted (for the message loop) or sent (to the wait).
+enum class Closing { PostedWhileIdle, PostedWhileCopying, SentWhileCopying };
+
+void RunningChecks(wchar_t* exe) {
+  for (const auto& [closing, how] :
+       {std::pair{Closing::PostedWhileIdle, "posted while idle"},
+        std::pair{Closing::PostedWhileCopying, "posted while a copy waits"},
+        std::pair{Closing::SentWhileCopying, "sent while a copy waits"}}) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!Check(CreateProcessW(exe, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                              &pi) != FALSE,
+               "hueclip.exe starts"))
+      return;
+    pid = pi.dwProcessId;
+    WaitForInputIdle(pi.hProcess, 10000);
+    HWND main = FindHueclip(L"HueclipWindow", 10000);
+    HWND button = main ? FindWindowExW(main, nullptr, L"Button", nullptr) : nullptr;
+    if (Check(button != nullptr, "the main window appears with its Help/About button") &&
+        Check(HoldClipboard(L"held by another program"), "the test holds the clipboard open")) {
+      if (closing == Closing::PostedWhileIdle) {
+        HeldClipboardChecks(main, pi.hProcess);
+        CloseClipboard();
+      } else {
+        // The copy has begun once its clipboard has made its window, and waits 200 ms for the
+        // clipboard the test holds.
+        PostMessageW(main, WM_KEYDOWN, 'C', 1);
+        FindHueclip(L"Static", 2000, HWND_MESSAGE);
+      }
+      if (closing == Closing::SentWhileCopying)
+        SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 2000, nullptr);
+      else
+        PostMessageW(main, WM_CLOSE, 0, 0);
+    }
+    // The test answers its messages meanwhile: under Wine, a program opening the clipboard waits
+    // (up to 5 s) for an answer from the window holding it.
+    const bool ended =
+        WaitFor([&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 2000);
+    CloseClipboard();
+    if (!ended) TerminateProcess(pi.hProcess, 1);
+    DWORD code = 1;
+    GetExitCodeProcess(pi.hProcess, &code);
+    Check(ended && code == 0,
+          std::string("hueclip.exe ends within 2 s, with exit code 0, when WM_CLOSE is ") + how,
+          std::to_string(code));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
 }
 
 }  // namespace

@@ -67,7 +67,9 @@ QRect Place(const TwipsRect& twips, int dpi) {
 
 QtWindowPeer::QtWindowPeer(Window& window, QWidget* parent, int dpi) : window_(window) {
   const WindowDesc& desc = window.desc();
-  // Title bar with the window menu and the close button only.
+  // Title bar with the window menu and the close button only. mutter gives the title the room of
+  // the buttons it leaves out; openbox shows its minimise and maximise buttons whatever a window
+  // asks, short of a toolbar or menu window type, which would lose minimising and the task bar.
   Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint;
   // A window without a task-bar button of its own is a dialog of the program's main window.

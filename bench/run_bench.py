@@ -176,11 +176,12 @@ class Bench:
                 log(f"{peer} is not installed: left out")
         return progs
 
-    def launch(self, prog, home):
+    def launch(self, prog, home, timeout_ms=20000):
         env = dict(self.x.env, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
                    XDG_CACHE_HOME=os.path.join(home, ".cache"),
                    XDG_DATA_HOME=os.path.join(home, ".local", "share"))
-        p = subprocess.Popen([self.probe, "launch", prog["wait"], "20000", "--", *prog["cmd"]],
+        p = subprocess.Popen([self.probe, "launch", prog["wait"], str(timeout_ms), "--",
+                              *prog["cmd"]],
                              env=env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                              stderr=subprocess.DEVNULL, text=True)
         t0 = time.monotonic()
@@ -271,6 +272,43 @@ class Bench:
             self.results["programs"][name] = {
                 k: rs[-1].get(k) if isinstance(rs[-1].get(k), dict) else
                 summary([r.get(k) for r in rs]) for k in keys}
+
+    # --- the instructions of a live tick (callgrind) ---------------------------------------
+
+    def paint_cost(self):
+        """Instructions a live tick costs, counted by callgrind over --phase-s seconds of the
+        pointer moving (after the start-up, which is left out), per paint of the program's
+        window: Hueclip's against the Qt floor's, which paints the same block, captions and
+        readouts. Unlike CPU time these counts repeat from run to run, so a change to the paint
+        shows in them; --paint-also adds other Hueclip builds to the same run."""
+        progs = [("hueclip", os.path.join(self.build, "app", "hueclip"), "FormWidget::paintEvent"),
+                 ("qt-floor", os.path.join(self.build, "bench", "hueclip_qt_floor"),
+                  "Floor::paintEvent")]
+        for spec in self.a.paint_also:
+            name, _, path = spec.partition("=")
+            progs.insert(-1, (name, os.path.abspath(path), "FormWidget::paintEvent"))
+        if not shutil.which("valgrind"):
+            log("no valgrind: the instructions of a tick left out")
+            return
+        self.results["paint"] = {}
+        for name, exe, paint_fn in progs:
+            out = os.path.join(self.x.tmp, f"callgrind-{name}")
+            prog = {"cmd": ["valgrind", "--tool=callgrind", "--instr-atstart=no",
+                            f"--callgrind-out-file={out}", exe], "wait": "mapped"}
+            log(f"paint: {name} under callgrind")
+            p, _, pid, _, _ = self.launch(prog, tempfile.mkdtemp(dir=self.x.tmp), 120000)
+            try:
+                time.sleep(3.0)  # the first ticks and caches
+                subprocess.run(["callgrind_control", "-z", str(pid)], capture_output=True)
+                subprocess.run(["callgrind_control", "-i", "on", str(pid)], capture_output=True)
+                self.probe_run("move", str(self.a.phase_s), "100", *map(str, POINTER))
+                subprocess.run(["callgrind_control", "-d", str(pid)], capture_output=True)
+            finally:
+                p.stdin.close()
+                p.wait(30)
+            instructions, paints = callgrind_counts(out + ".1", paint_fn)
+            self.results["paint"][name] = {"instructions": instructions, "paints": paints,
+                                           "per_paint": instructions / paints if paints else None}
 
     # --- one sampling pass and the soak, Linux --------------------------------------------
 
@@ -380,6 +418,25 @@ def machine():
                 break
     return {"cpu": model, "cores": os.cpu_count(), "kernel": os.uname().release,
             "load_at_start": os.getloadavg()[0], "date": time.strftime("%Y-%m-%d %H:%M")}
+
+
+def callgrind_counts(path, fn):
+    """Total instructions in a callgrind dump, and the calls made to functions named with fn."""
+    names, calls, total, callee = {}, 0, 0, None
+    with open(path) as f:
+        for line in f:
+            if line.startswith(("fn=", "cfn=")):
+                key, _, rest = line.rstrip("\n").partition("=")
+                ident, _, name = rest.partition(" ")
+                if name:
+                    names[ident] = name
+                if key == "cfn":
+                    callee = names.get(ident, ident)
+            elif line.startswith("calls=") and callee is not None and fn in callee:
+                calls += int(line[6:].split()[0])
+            elif line.startswith(("summary:", "totals:")):
+                total = int(line.split()[1])
+    return total, calls
 
 
 # --- the table ------------------------------------------------------------------------------
@@ -563,6 +620,13 @@ def table(res):
             if k.startswith("BM_PointerUpdates")) + "; a picture and nine updates: " + ", ".join(
             f"{k.split('/')[1]} {fmt(v, 'us')}" for k, v in st.items()
             if k.startswith("BM_PictureThen")))
+    pc = res.get("paint")
+    if pc and pc["qt-floor"]["per_paint"]:
+        floor = pc["qt-floor"]["per_paint"]
+        extra.append("Instructions a live tick (callgrind, per paint of the window): " + ", ".join(
+            f"{n} {v['per_paint'] / 1e6:.3f} M" + ("" if n == "qt-floor" else
+                                                 f" (x{v['per_paint'] / floor:.2f} the floor)")
+            for n, v in pc.items() if v["per_paint"]))
     w = res.get("windows")
     if w:
         extra.append(f"Windows: hueclip.exe {w['exe_kb']:.0f} KB, imports "
@@ -585,7 +649,9 @@ def main():
     ap.add_argument("--quick", action="store_true", help="short phases, for development")
     ap.add_argument("--peers", default="gpick,kcolorchooser")
     ap.add_argument("--out", required=True, help="where to write the JSON")
-    ap.add_argument("--only", default="programs,pass,stream,soak,windows,wayland")
+    ap.add_argument("--only", default="programs,paint,pass,stream,soak,windows,wayland")
+    ap.add_argument("--paint-also", action="append", default=[], metavar="NAME=PATH",
+                    help="another Hueclip build whose tick to count beside this one's")
     ap.add_argument("--phase-s", type=float, help="length of each CPU phase (30 s; quick: 3 s)")
     a = ap.parse_args()
     a.peers = [p for p in a.peers.split(",") if p]
@@ -608,6 +674,8 @@ def main():
             b.soak()
         if "programs" in only:
             b.run_programs()
+        if "paint" in only:
+            b.paint_cost()
         if "windows" in only:
             b.windows()
         if "wayland" in only:

@@ -13,21 +13,31 @@
 namespace hueclip::qt {
 namespace {
 
-// A cell: opaque, its interior in the fill colour inside a 1-pixel line in the border colour.
-void PaintCell(QPainter& painter, const Control& cell, const QRect& area, const QPalette& palette) {
-  painter.fillRect(area, Resolve(cell.BorderColor(), palette));
-  painter.fillRect(area.adjusted(1, 1, -1, -1), Resolve(cell.FillColor(), palette));
+// A rectangle in `fill` inside a line `line` pixels wide in `border`: filled rather than drawn with
+// a pen, which costs QPainter far more for the same pixels.
+void FillFramed(QPainter& painter, const QRect& area, int line, const QColor& border,
+                const QColor& fill) {
+  painter.fillRect(area, border);
+  painter.fillRect(area.adjusted(line, line, -line, -line), fill);
+}
+
+// A cell: opaque, its interior in the fill colour inside a line in the border colour.
+void PaintCell(QPainter& painter, const Control& cell, const QRect& area, int line,
+               const QPalette& palette) {
+  FillFramed(painter, area, line, Resolve(cell.BorderColor(), palette),
+             Resolve(cell.FillColor(), palette));
 }
 
 // A label: an opaque rectangle in its back colour with the caption in its fore colour, aligned
-// as described, optionally inside a flat 1-pixel line. Its size never follows the text.
-void PaintLabel(QPainter& painter, const Control& label, QRect area, const QPalette& palette) {
+// as described, optionally inside a flat line. Its size never follows the text.
+void PaintLabel(QPainter& painter, const Control& label, QRect area, int line,
+                const QPalette& palette) {
   const ControlDesc& desc = label.desc();
-  painter.fillRect(area, Resolve(desc.back, palette));
   if (desc.bordered) {
-    painter.setPen(Resolve(kSysWindowText, palette));
-    painter.drawRect(area.adjusted(0, 0, -1, -1));
-    area.adjust(1, 1, -1, -1);
+    FillFramed(painter, area, line, Resolve(kSysWindowText, palette), Resolve(desc.back, palette));
+    area.adjust(line, line, -line, -line);
+  } else {
+    painter.fillRect(area, Resolve(desc.back, palette));
   }
   int flags = Qt::AlignTop | Qt::TextWordWrap;
   switch (desc.align) {
@@ -47,8 +57,8 @@ void PaintLabel(QPainter& painter, const Control& label, QRect area, const QPale
 
 }  // namespace
 
-FormWidget::FormWidget(const Window& window, QWidget* parent, Qt::WindowFlags flags)
-    : QWidget(parent, flags), window_(window), hand_(QPixmap(hand_xpm), 4, 0) {
+FormWidget::FormWidget(const Window& window, QWidget* parent, Qt::WindowFlags flags, int line)
+    : QWidget(parent, flags), window_(window), line_(line), hand_(QPixmap(hand_xpm), 4, 0) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setMouseTracking(true);  // for the pointer over the labels
 }
@@ -64,14 +74,15 @@ QRect FormWidget::AreaOf(std::size_t control) const {
 }
 
 void FormWidget::Repaint(std::size_t control) {
-  // Each call covers all earlier ones, so the dirty region stays a single rectangle.
-  pending_ |= AreaOf(control);
-  update(pending_);
-}
-
-bool FormWidget::event(QEvent* event) {
-  if (event->type() == QEvent::UpdateRequest) pending_ = QRect();
-  return QWidget::event(event);
+  const QRect area = AreaOf(control);
+  // The cells change together: one rectangle round them costs less to clip to and to flush
+  // than 25 rectangles of their own.
+  if (window_.control(control).desc().kind == ControlKind::Cell) {
+    cells_ |= area;
+    update(cells_);
+  } else {
+    update(area);
+  }
 }
 
 bool FormWidget::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
@@ -92,16 +103,23 @@ bool FormWidget::nativeEvent(const QByteArray& eventType, void* message, qintptr
 }
 
 void FormWidget::paintEvent(QPaintEvent* event) {
+  cells_ = QRect();
   QPainter painter(this);
   const QPalette& colours = palette();
-  painter.fillRect(event->rect(), Resolve(window_.desc().back, colours));
-  for (const auto& [id, area] : windowless_) {
-    if (!event->region().intersects(area)) continue;
-    const Control& control = window_.control(id);
-    if (control.desc().kind == ControlKind::Cell)
-      PaintCell(painter, control, area, colours);
-    else
-      PaintLabel(painter, control, area, colours);
+  const QColor back = Resolve(window_.desc().back, colours);
+  // One rectangle of the region at a time: QPainter clips far faster to a rectangle than to a
+  // region of several.
+  for (const QRect& rect : event->region()) {
+    painter.setClipRect(rect);
+    painter.fillRect(rect, back);
+    for (const auto& [id, area] : windowless_) {
+      if (!area.intersects(rect)) continue;
+      const Control& control = window_.control(id);
+      if (control.desc().kind == ControlKind::Cell)
+        PaintCell(painter, control, area, line_, colours);
+      else
+        PaintLabel(painter, control, area, line_, colours);
+    }
   }
 }
 

@@ -19,12 +19,14 @@ namespace hueclip::qt {
 // flush to the X server. Push buttons and text boxes are real child widgets on top.
 class FormWidget final : public QWidget {
  public:
-  FormWidget(const Window& window, QWidget* parent, Qt::WindowFlags flags);
+  // `line` is the width in pixels of the lines round cells and bordered labels.
+  FormWidget(const Window& window, QWidget* parent, Qt::WindowFlags flags, int line);
 
   // Places a label or a cell at `area`, in client coordinates.
   void AddWindowless(std::size_t control, const QRect& area);
-  // Repaints the control, together with everything marked since the last paint, as one
-  // rectangle: Qt's dirty region then stays a single rectangle to flush.
+  // Marks the control's area for the next paint, which draws only what was marked since the last
+  // one: a label that did not change is neither laid out nor drawn again. The cells marked
+  // between two paints are marked as one rectangle round them all.
   void Repaint(std::size_t control);
 
   std::function<void(std::size_t control)> clicked;  // a left press and release on one label
@@ -32,7 +34,6 @@ class FormWidget final : public QWidget {
   std::function<void()> destroyedByOthers;           // another client destroyed the native window
 
  protected:
-  bool event(QEvent* event) override;
   bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -46,8 +47,9 @@ class FormWidget final : public QWidget {
   QRect AreaOf(std::size_t control) const;
 
   const Window& window_;
+  const int line_;
   std::vector<std::pair<std::size_t, QRect>> windowless_;  // in painting order
-  QRect pending_;
+  QRect cells_;  // round the cells marked since the last paint
   std::size_t pressed_ = kNone;
   QCursor hand_;
 };

@@ -76,8 +76,12 @@ bool PrepareQt(int argc, char** argv) {
   }
   // Widget coordinates stay screen pixels: Qt scales nothing, the windows scale their twips by
   // the screen's DPI themselves. Qt's logical DPI, which sizes the fonts, is made the X
-  // server's too; by itself Qt would take 96 whenever the desktop sets no Xft.dpi.
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  // server's too; by itself Qt would take 96 whenever the desktop sets no Xft.dpi. Scale factors
+  // the user gives Qt are Qt's to apply, to fonts and twips alike: QT_SCALE_FACTOR in any case,
+  // per-screen factors only with Qt's DPI scaling on, as with it off Qt divides the logical DPI
+  // by them and fonts and twips would keep their size in inches in a window scaled up.
+  qputenv("QT_ENABLE_HIGHDPI_SCALING",
+          qEnvironmentVariableIsEmpty("QT_SCREEN_SCALE_FACTORS") ? "0" : "1");
   if (x.reachable && qEnvironmentVariableIsEmpty("QT_FONT_DPI"))
     qputenv("QT_FONT_DPI", QByteArray::number(x.dpi));
   return true;

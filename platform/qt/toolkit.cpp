@@ -24,8 +24,9 @@ QWidget* WidgetOf(const Window* window) {
   return QWidget::find(static_cast<WId>(window->hWnd()));
 }
 
-// Qt's own scaling is off, so widget coordinates are screen pixels and the layout follows the
-// screen's logical DPI through the twips alone.
+// The DPI the twips are scaled by: Qt's logical DPI, in which the fonts are sized too. Unless
+// the user asks Qt to scale (QT_SCALE_FACTOR, QT_SCREEN_SCALE_FACTORS), widget coordinates are
+// screen pixels and this is the screen's DPI; where Qt scales, it is the DPI before Qt's factor.
 int ScreenDpi() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const int dpi =

@@ -1,5 +1,7 @@
 #include "platform/qt/window_peer.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -52,6 +54,10 @@ QString TextBoxText(const std::string& text) {
   return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// The width of the lines round cells and bordered labels: a pixel at 96 dpi, scaled with the
+// DPI like everything else in the window and rounded to the nearest pixel (2 at 144 and 192 dpi).
+int LineWidth(int dpi) { return std::max(1, (dpi + 48) / 96); }
+
 QRect Place(const TwipsRect& twips, int dpi) {
   const PixelRect r = TwipsToPixels(twips, dpi);
   return {r.left, r.top, r.width, r.height};
@@ -61,12 +67,15 @@ QRect Place(const TwipsRect& twips, int dpi) {
 
 QtWindowPeer::QtWindowPeer(Window& window, QWidget* parent, int dpi) : window_(window) {
   const WindowDesc& desc = window.desc();
-  // Title bar with the window menu and the close button only.
+  // Title bar with the window menu and the close button only. mutter gives the title the room of
+  // the buttons it leaves out; openbox shows its minimise and maximise buttons whatever a window
+  // asks, short of a toolbar or menu window type, which would lose minimising and the task bar.
   Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint;
   // A window without a task-bar button of its own is a dialog of the program's main window.
   flags |= desc.taskbarButton ? Qt::Window : Qt::Dialog;
-  top_ = std::make_unique<FormWidget>(window, desc.taskbarButton ? nullptr : parent, flags);
+  top_ = std::make_unique<FormWidget>(window, desc.taskbarButton ? nullptr : parent, flags,
+                                      LineWidth(dpi));
   top_->clicked = [this](std::size_t id) { window_.Clicked(id); };
   // A window that another client destroyed is closed: the main window's end ends the program.
   top_->destroyedByOthers = [this] {

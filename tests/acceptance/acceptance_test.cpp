@@ -313,6 +313,30 @@ TEST_F(Hueclip, UsersStartUpSettingsGiveTheSameWorkingPicker) {
   }
 }
 
+// Each way of asking Qt for twice the size gives the same window: its size, and the cells with
+// their lines as the window paints them, pixel for pixel (Qt hints the text of each a little
+// differently). QT_FONT_DPI stands for the desktop's Xft.dpi, which reaches Qt as it.
+TEST_F(Hueclip, EachWayOfAskingForTwiceTheSizeGivesTheSameWindow) {
+  if (UnderWine()) GTEST_SKIP() << "Qt's settings";
+  const int centre = PatternAt(165, 458);
+  std::vector<int> first;
+  for (const char* setting :
+       {"QT_SCALE_FACTOR=2", "QT_SCREEN_SCALE_FACTORS=2", "QT_FONT_DPI=192"}) {
+    SCOPED_TRACE(setting);
+    ASSERT_NO_FATAL_FAILURE(Launch(*g_x, "", {setting}));
+    EXPECT_EQ(Client().w, 226);
+    EXPECT_EQ(Client().h, 450);
+    g_x->MovePointer(165, 458);
+    const Rect cells{Client().x, Client().y, 226, 200};
+    EXPECT_TRUE(g_x->Poll([&] { return g_x->Grab(cells).At(118, 100) == centre; }, 3s));
+    g_x->Key(XK_f);
+    EXPECT_TRUE(WaitTitle("-Frozen-"));
+    const std::vector<int> shot = g_x->Grab(cells).px;
+    if (first.empty()) first = shot;
+    EXPECT_TRUE(shot == first) << "the cells differ from those of QT_SCALE_FACTOR=2";
+  }
+}
+
 TEST_F(Hueclip, ThePointerOnASecondXScreenShowsThatScreensPixels) {
   if (UnderWine()) GTEST_SKIP() << "Wine shows one X screen";
   pictures_.push_back(Show(*g_x, {100, 100, 40, 40}, 1));

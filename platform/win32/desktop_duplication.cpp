@@ -57,12 +57,17 @@ class DxgiDesktopImage final : public DesktopImage {
   explicit DxgiDesktopImage(HMONITOR monitor) : monitor_(monitor) {}
 
   Answer Open() override {
-    if (!FindOutput()) return Answer::kUnavailable;
+    if (!device_ && !FindOutput()) return Drop(Answer::kUnavailable);
+    DXGI_OUTPUT_DESC output{};
+    if (FAILED(output_->GetDesc(&output))) return Drop(Answer::kUnavailable);
+    width_ = output.DesktopCoordinates.right - output.DesktopCoordinates.left;
+    height_ = output.DesktopCoordinates.bottom - output.DesktopCoordinates.top;
     const DXGI_FORMAT formats[] = {DXGI_FORMAT_R16G16B16A16_FLOAT};
     const HRESULT hr = output_->DuplicateOutput1(device_.Get(), 0, 1, formats,
                                                  duplication_.ReleaseAndGetAddressOf());
+    // The device stays for the next pass, which tries again while the lock screen is up.
     if (hr == E_ACCESSDENIED || hr == DXGI_ERROR_SESSION_DISCONNECTED) return Answer::kDenied;
-    if (FAILED(hr)) return Answer::kUnavailable;
+    if (FAILED(hr)) return Drop(Answer::kUnavailable);
     DXGI_OUTDUPL_DESC description{};
     duplication_->GetDesc(&description);
     rotation_ = FromDxgi(description.Rotation);
@@ -75,7 +80,7 @@ class DxgiDesktopImage final : public DesktopImage {
     const HRESULT hr = duplication_->AcquireNextFrame(waitMs, &info, resource.GetAddressOf());
     if (hr == DXGI_ERROR_WAIT_TIMEOUT) return Answer::kNoNewFrame;
     if (hr == E_ACCESSDENIED) return Answer::kDenied;
-    if (FAILED(hr)) return Answer::kLost;
+    if (FAILED(hr)) return Drop(Answer::kLost);  // the device too may be gone (a driver reset)
     // A frame that only moved the pointer leaves the image as it was.
     const Answer answer =
         info.LastPresentTime.QuadPart != 0 || !kept_ ? Keep(resource.Get()) : Answer::kDone;
@@ -95,7 +100,8 @@ class DxgiDesktopImage final : public DesktopImage {
         static_cast<UINT>(std::max(a.x, b.x) + 1), static_cast<UINT>(std::max(a.y, b.y) + 1), 1};
     context_->CopySubresourceRegion(staging_.Get(), 0, 0, 0, 0, kept_.Get(), 0, &box);
     D3D11_MAPPED_SUBRESOURCE mapped{};
-    if (FAILED(context_->Map(staging_.Get(), 0, D3D11_MAP_READ, 0, &mapped))) return Answer::kLost;
+    if (FAILED(context_->Map(staging_.Get(), 0, D3D11_MAP_READ, 0, &mapped)))
+      return Drop(Answer::kLost);
     const auto* bytes = static_cast<const unsigned char*>(mapped.pData);
     for (std::int32_t y = area.top; y < area.bottom; ++y) {
       for (std::int32_t x = area.left; x < area.right; ++x, rgba += 4) {
@@ -110,16 +116,22 @@ class DxgiDesktopImage final : public DesktopImage {
   }
 
   void Close() override {
-    staging_.Reset();
     kept_.Reset();
     duplication_.Reset();
-    output_.Reset();
-    context_.Reset();
-    device_.Reset();
   }
 
  private:
   static constexpr UINT kStagingSize = 5;  // a pass's block, PixelBlockContext::kSize
+
+  // Lets go of the device and the output as well, so that the next Open looks for them again.
+  Answer Drop(Answer answer) {
+    Close();
+    staging_.Reset();
+    context_.Reset();
+    device_.Reset();
+    output_.Reset();
+    return answer;
+  }
 
   // The output that shows the monitor, and a device on its adapter (on a laptop with two GPUs,
   // duplicating from another adapter's device fails).
@@ -136,9 +148,6 @@ class DxgiDesktopImage final : public DesktopImage {
       for (UINT j = 0; adapter->EnumOutputs(j, output.ReleaseAndGetAddressOf()) == S_OK; ++j) {
         DXGI_OUTPUT_DESC description{};
         if (FAILED(output->GetDesc(&description)) || description.Monitor != monitor_) continue;
-        const RECT& r = description.DesktopCoordinates;
-        width_ = r.right - r.left;
-        height_ = r.bottom - r.top;
         return SUCCEEDED(output.As(&output_)) &&
                SUCCEEDED(d3d.createDevice(adapter.Get(), D3D_DRIVER_TYPE_UNKNOWN, nullptr, 0,
                                           nullptr, 0, D3D11_SDK_VERSION,

@@ -43,7 +43,7 @@ class DesktopImage {
   // Copies `area` of the kept frame (relative to the monitor's top-left, the desktop's way up)
   // to `rgba`: red, green, blue and alpha halves per pixel, row by row.
   virtual Answer Read(ScreenRect area, std::uint16_t* rgba) = 0;
-  // Ends the duplication and lets go of everything it holds.
+  // Ends the duplication and lets go of the frame it kept.
   virtual void Close() = 0;
 };
 

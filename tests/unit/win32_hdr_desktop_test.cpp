@@ -42,12 +42,8 @@ TEST(Win32HdrDesktop, ReadsThroughTheDuplicationOrFallsBack) {
       {"still desktop: the frame kept", "HH",
        "duplicate open refresh50 read | refresh0:timeout read"},
       {"E_NOTIMPL: GDI, not tried again at once", "GG", "duplicate open:unavailable close |"},
-      {"another format, or too many duplications: GDI", "G",
-       "duplicate open refresh50:unavailable close"},
       {"ACCESS_LOST: made again and read", "H",
        "duplicate open refresh50:lost close open refresh50 read"},
-      {"lost while reading: made again and read", "H",
-       "duplicate open refresh50 read:lost close open refresh50 read"},
       {"lost twice: the window stays, the next pass starts over", "UH",
        "duplicate open refresh50:lost close open refresh50:lost close | open refresh50 read"},
       {"E_ACCESSDENIED: the window stays, the next pass tries again", "UH",
@@ -89,7 +85,6 @@ TEST(Win32HdrDesktop, TriesARefusedDuplicationAgainAfterAWhile) {
   displays.answers = {kUnavailable};
   HdrDesktop desktop(displays);
   for (int i = 0; i <= Duplication::kRetryAfter; ++i) EXPECT_EQ(Pass(desktop, 0, 0), kGdi);
-  EXPECT_EQ(displays.log, "duplicate open close ");
   EXPECT_EQ(Pass(desktop, 0, 0), kWhite);
 }
 

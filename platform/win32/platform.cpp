@@ -13,6 +13,9 @@ Platform::Com::~Com() {
 }
 
 Platform::Platform(ScreenApi& screenApi, ClipboardApi& clipboardApi)
-    : screen_(screenApi), clipboard_(clipboardApi) {}
+    : screen_(screenApi), clipboard_(clipboardApi) {
+  // A display or settings change may switch a monitor's HDR on or off, or move its white level.
+  toolkit_.OnDisplaysChanged([this] { screen_.DisplaysChanged(); });
+}
 
 }  // namespace hueclip::win32

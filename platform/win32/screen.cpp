@@ -46,8 +46,12 @@ ScreenApi& ScreenApi::System() {
   return api;
 }
 
-ScreenContext::ScreenContext(BlockBuffer& buffer, ScreenApi& api, Point cursor)
-    : PixelBlockContext(cursor), buffer_(&buffer), api_(&api), dc_(::GetWindowDC(nullptr)) {}
+ScreenContext::ScreenContext(BlockBuffer& buffer, ScreenApi& api, HdrDesktop& hdr, Point cursor)
+    : PixelBlockContext(cursor),
+      buffer_(&buffer),
+      api_(&api),
+      hdr_(&hdr),
+      dc_(::GetWindowDC(nullptr)) {}
 
 ScreenContext::~ScreenContext() {
   if (dc_) ReleaseDC(nullptr, dc_);
@@ -57,6 +61,10 @@ void ScreenContext::Grab(std::int32_t left, std::int32_t top,
                          std::array<std::int32_t, kSize * kSize>& out) {
   out.fill(-1);
   if (!dc_) return;
+  // Pixels on monitors that show HDR first: where nothing can be read, neither can GDI.
+  std::array<bool, kSize * kSize> read{};
+  failed_ = !hdr_->Read(left, top, out, read);
+  if (failed_ || std::all_of(read.begin(), read.end(), [](bool done) { return done; })) return;
 
   // The part of the block that lies on the virtual screen; everything else stays unreadable.
   const long long vsLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
@@ -82,7 +90,9 @@ void ScreenContext::Grab(std::int32_t left, std::int32_t top,
     for (int dx = dx0; dx < dx0 + w; ++dx) {
       // Between monitors of different sizes the virtual screen has holes.
       const POINT p{static_cast<LONG>(left + dx), static_cast<LONG>(top + dy)};
-      if (!MonitorFromPoint(p, MONITOR_DEFAULTTONULL)) continue;
+      if (read[static_cast<std::size_t>(dy * kSize + dx)] ||
+          !MonitorFromPoint(p, MONITOR_DEFAULTTONULL))
+        continue;
       // The DIB holds 0x00RRGGBB; a colour value is 0x00BBGGRR.
       const std::uint32_t v = buffer_->bits()[dy * kSize + dx];
       out[static_cast<std::size_t>(dy * kSize + dx)] =
@@ -96,7 +106,7 @@ std::unique_ptr<hueclip::ScreenContext> Screen::GetWindowDC() {
   POINT p{};
   if (!buffer_->bits() || !api_->GetCursorPos(p)) return nullptr;
   const Point cursor{static_cast<std::int32_t>(p.x), static_cast<std::int32_t>(p.y)};
-  auto context = std::make_unique<ScreenContext>(*buffer_, *api_, cursor);
+  auto context = std::make_unique<ScreenContext>(*buffer_, *api_, hdr_, cursor);
   if (!context->dc()) return nullptr;
   // The pass's block is copied now, so that a copy that fails gives no context. The pass then
   // reads it from memory, from its top-left corner on.

@@ -7,6 +7,8 @@
 
 #include "platform/pixel_block.h"
 #include "platform/services.h"
+#include "platform/win32/display_config.h"
+#include "platform/win32/hdr_desktop.h"
 #include "platform/win32/win32.h"
 
 namespace hueclip::win32 {
@@ -46,17 +48,18 @@ class ScreenApi {
 };
 
 // The whole screen for one sampling pass: GetWindowDC(NULL) from construction to destruction.
-// Reads answer what GetPixel on that DC answers: 0x00BBGGRR, or -1 for a point outside the
-// virtual screen or off every monitor.
+// Reads answer what GetPixel on that DC answers, 0x00BBGGRR, or -1 for a point outside the
+// virtual screen or off every monitor; except on monitors that show HDR, where the desktop's
+// own pixels are read instead (HdrDesktop).
 class ScreenContext final : public PixelBlockContext {
  public:
-  ScreenContext(BlockBuffer& buffer, ScreenApi& api, Point cursor);
+  ScreenContext(BlockBuffer& buffer, ScreenApi& api, HdrDesktop& hdr, Point cursor);
   ~ScreenContext() override;
   ScreenContext(const ScreenContext&) = delete;
   ScreenContext& operator=(const ScreenContext&) = delete;
 
   HDC dc() const { return dc_; }
-  // Whether a block copy failed: the screen could not be read, and the block reads as -1.
+  // Whether a block read failed: the screen could not be read, and the block reads as -1.
   bool failed() const { return failed_; }
 
  protected:
@@ -66,20 +69,27 @@ class ScreenContext final : public PixelBlockContext {
  private:
   BlockBuffer* buffer_;
   ScreenApi* api_;
+  HdrDesktop* hdr_;
   HDC dc_;
   bool failed_ = false;
 };
 
 class Screen final : public hueclip::Screen {
  public:
-  explicit Screen(ScreenApi& api = ScreenApi::System()) : api_(&api) {}
+  explicit Screen(ScreenApi& api = ScreenApi::System(), HdrDisplays& displays = SystemDisplays())
+      : api_(&api), hdr_(displays) {}
 
   // Finds the cursor and copies the block around it at once; null when either fails, so that
   // the pass leaves the window as it was.
   std::unique_ptr<hueclip::ScreenContext> GetWindowDC() override;
 
+  // The displays or their settings changed (WM_DISPLAYCHANGE, WM_SETTINGCHANGE): which monitors
+  // show HDR, and their SDR white levels, are asked again by the next pass.
+  void DisplaysChanged() { hdr_.DisplaysChanged(); }
+
  private:
   ScreenApi* api_;
+  HdrDesktop hdr_;
   std::optional<BlockBuffer> buffer_;  // made again by a pass while it could not be made
 };
 

@@ -308,6 +308,7 @@ int SmallIconWidth(HWND hwnd) {
 void MainWindowChecks() {
   hueclip::win32::Platform platform;
   hueclip::MainWindow main(platform.services());
+  // In place of the screen's, which forgets what it knew of the monitors.
   int displaysChanged = 0;
   platform.toolkit().OnDisplaysChanged([&] { ++displaysChanged; });
   HWND about = nullptr;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/win32/desktop_image.h"
+
+namespace hueclip::win32 {
+
+// What the passes do with one HDR monitor's desktop image: open it when first needed, keep the
+// last frame for a still desktop, make it again when it is lost, and leave it to GDI for a while
+// where it cannot be had.
+class Duplication {
+ public:
+  // How many reads a monitor whose duplication could not be had is read through GDI before it
+  // is tried again: about five seconds of passes on it (another program may have let go of one
+  // of the four duplications an output allows, or a full-screen game may have ended).
+  static constexpr int kRetryAfter = 50;
+  // How long a read waits for the first frame of a new duplication; later reads do not wait.
+  static constexpr unsigned kFirstFrameWaitMs = 50;
+
+  enum class Result {
+    kRead,        // the pixels are in
+    kUseGdi,      // no duplication: read these pixels through GDI
+    kUnreadable,  // nothing can be read now: the pass leaves the window as it was
+  };
+
+  explicit Duplication(std::unique_ptr<DesktopImage> image) : image_(std::move(image)) {}
+  ~Duplication();
+  Duplication(const Duplication&) = delete;
+  Duplication& operator=(const Duplication&) = delete;
+
+  // Reads `area` (monitor-relative) of the desktop as it is now, or as it was when it last
+  // changed, into `rgba` (see DesktopImage::Read).
+  Result Read(ScreenRect area, std::uint16_t* rgba);
+
+ private:
+  enum class State {
+    kClosed,   // no duplication: the next read opens one
+    kOpen,     // duplicating, no frame yet
+    kKept,     // duplicating, a frame kept
+    kRefused,  // could not be had: GDI until kRetryAfter reads have passed
+  };
+
+  // Closes the duplication and goes to `next`.
+  void Close(State next);
+
+  std::unique_ptr<DesktopImage> image_;
+  State state_ = State::kClosed;
+  int readsRefused_ = 0;  // in kRefused
+};
+
+}  // namespace hueclip::win32

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/pixel_block.h"
+#include "platform/win32/desktop_image.h"
+#include "platform/win32/duplication.h"
+
+namespace hueclip::win32 {
+
+// What a pass needs to know of one monitor.
+struct MonitorFacts {
+  ScreenRect bounds;          // in screen pixels
+  double whiteNits = 0;       // its SDR white level where it shows HDR; 0 where it does not
+  std::uintptr_t handle = 0;  // the HMONITOR
+};
+
+// What the system tells of its monitors and gives of their desktops. The system's are
+// DisplayConfig's facts and DXGI's duplications (display_config.h); tests put in fakes.
+class HdrDisplays {
+ public:
+  virtual ~HdrDisplays() = default;
+  virtual std::vector<MonitorFacts> ReadMonitors() = 0;
+  // The desktop image of a monitor that shows HDR, not opened yet.
+  virtual std::unique_ptr<DesktopImage> Duplicate(const MonitorFacts& monitor) = 0;
+};
+
+// The pixels of a pass's block that lie on monitors showing HDR, read from their desktop
+// images in 16-bit float and brought back to the 8-bit sRGB values they were drawn with. GDI
+// reads them too bright (scaled to the SDR white level and clipped to 8 bits), so GDI is left
+// the rest: monitors in SDR, and HDR monitors whose duplication cannot be had.
+class HdrDesktop {
+ public:
+  static constexpr int kSize = PixelBlockContext::kSize;
+  using Block = std::array<std::int32_t, kSize * kSize>;
+
+  explicit HdrDesktop(HdrDisplays& displays) : displays_(&displays) {}
+
+  // Reads the pixels of the block at (left, top) that lie on HDR monitors into `pixels`
+  // (0x00BBGGRR, row by row) and marks them in `read`, leaving the others as they are. False
+  // when nothing can be read now (another desktop has the input).
+  bool Read(std::int32_t left, std::int32_t top, Block& pixels,
+            std::array<bool, kSize * kSize>& read);
+
+  // Forgets the monitors and their duplications: the next pass asks the system again (after a
+  // display or settings change, which may switch HDR or change the white level).
+  void DisplaysChanged() { monitors_.reset(); }
+
+ private:
+  struct Monitor {
+    MonitorFacts facts;
+    std::unique_ptr<Duplication> duplication;  // made by the first read on it
+  };
+
+  HdrDisplays* displays_;
+  std::optional<std::vector<Monitor>> monitors_;  // asked by the first pass
+};
+
+}  // namespace hueclip::win32

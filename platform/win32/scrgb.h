@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+// What an HDR desktop's pixels were before the desktop composed them. With HDR on, Windows
+// composes in scRGB: linear light in the sRGB primaries, 1.0 = 80 nits, as 16-bit floats. SDR
+// content is drawn there at the SDR white level the user chose (the "SDR content brightness"
+// slider), so an 8-bit sRGB value v is stored as sRGB-decode(v / 255) x (white nits / 80).
+// These functions undo that. They need no Windows, so that they are tested on every system.
+namespace hueclip::win32 {
+
+// An IEEE 754 half-precision number (what R16G16B16A16_FLOAT holds) as a float.
+float HalfToFloat(std::uint16_t half);
+
+// The SDR white level in nits, from DisplayConfig's SDRWhiteLevel (thousandths of 80 nits).
+double SdrWhiteNits(std::uint32_t sdrWhiteLevel);
+
+// One channel of an scRGB pixel as the 8-bit sRGB value it was drawn with on a monitor whose SDR
+// white is `whiteNits`: divided by white / 80, clamped to 0..1, encoded with the sRGB curve and
+// rounded. HDR content brighter than SDR white reads 255.
+std::uint8_t ScRgbToSrgb8(float value, double whiteNits);
+
+// A pixel of an R16G16B16A16_FLOAT desktop image (red, green, blue, alpha halves) as 0x00BBGGRR.
+std::int32_t ScRgbPixel(const std::uint16_t* rgba, double whiteNits);
+
+}  // namespace hueclip::win32

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "platform/win32/scrgb.h"
+
+namespace hueclip::win32 {
+namespace {
+
+// Values worked out from the sRGB curve: 0.2158605 is sRGB 128 decoded, 0.5 encodes to 187.5.
+TEST(Win32ScRgb, ConvertsAChannelAtItsWhiteLevel) {
+  const struct {
+    float value;
+    double nits;
+    int srgb;
+  } cases[] = {{1.0f, 80, 255}, {2.5f, 200, 255},  {0.5396513f, 200, 128}, {0.2158605f, 80, 128},
+               {0.5f, 80, 188}, {1.25f, 200, 188}, {1.0f, 200, 170},       {-0.25f, 80, 0},
+               {0.0f, 200, 0},  {3.0f, 200, 255},  {0.0005f, 80, 2},       {INFINITY, 80, 255},
+               {NAN, 80, 0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(ScRgbToSrgb8(c.value, c.nits), c.srgb) << c.value << " at " << c.nits << " nits";
+}
+
+TEST(Win32ScRgb, ReadsHalfFloatsAndWhiteLevels) {
+  const struct {
+    std::uint16_t half;
+    float value;
+  } halves[] = {{0x3C00, 1.0f},          {0x4100, 2.5f},     {0xC000, -2.0f},
+                {0x0000, 0.0f},          {0x0001, 0x1p-24f}, {0x03FF, 1023 * 0x1p-24f},
+                {0x8001, -0x1p-24f},     {0x0400, 0x1p-14f}, {0x7BFF, 65504.0f},
+                {0x32E8, 0.2158203125f}, {0x7C00, INFINITY}};
+  for (const auto& h : halves) EXPECT_EQ(HalfToFloat(h.half), h.value) << std::hex << h.half;
+  EXPECT_TRUE(std::isnan(HalfToFloat(0x7E00)));
+  EXPECT_EQ(SdrWhiteNits(1000), 80);
+  EXPECT_EQ(SdrWhiteNits(2500), 200);
+  EXPECT_EQ(SdrWhiteNits(3000), 240);
+}
+
+TEST(Win32ScRgb, GivesAPixelAsBgr) {
+  const std::uint16_t rgba[] = {0x3C00, 0x0000, 0x32E8, 0x3C00};  // 1.0, 0, 0.2158, alpha 1
+  EXPECT_EQ(ScRgbPixel(rgba, 80), 0x8000FF);
+  EXPECT_EQ(ScRgbPixel(rgba, 200), 0x5300AA);
+}
+
+// The nearest half to a positive value (ties away from zero): 11 significant bits, subnormals
+// below 2^-14.
+std::uint16_t ToHalf(double value) {
+  if (value == 0) return 0;
+  int exponent;
+  std::frexp(value, &exponent);
+  exponent = std::max(exponent, -13);
+  return static_cast<std::uint16_t>(((exponent + 14) << 10) +
+                                    std::lround(std::ldexp(value, 11 - exponent)) - 1024);
+}
+
+// Every 8-bit value, drawn by the desktop at a white level and stored as a half, reads back as
+// itself.
+TEST(Win32ScRgb, ReadsEvery8BitValueBackThroughAHalf) {
+  for (double nits : {80.0, 200.0, 240.0, 480.0}) {
+    for (int v = 0; v < 256; ++v) {
+      const double c = v / 255.0;
+      const double linear = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+      const std::uint16_t half = ToHalf(linear * nits / 80);
+      EXPECT_EQ(ScRgbToSrgb8(HalfToFloat(half), nits), v) << nits << " nits, half " << half;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace hueclip::win32

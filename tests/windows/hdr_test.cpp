@@ -1,0 +1,108 @@
+// The HDR reading of the Windows build against the system's real calls (under Wine: no monitor
+// in HDR, DuplicateOutput1 not implemented): what a pass reads, from which source, over a patch
+// of known colour. Prints "PASS name" or "FAIL name: detail" per check, then "N passed, M failed"
+// (scripts/test-windows adds these up).
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "platform/win32/desktop_duplication.h"
+#include "platform/win32/screen.h"
+#include "tests/fake/fake_hdr_displays.h"
+
+namespace {
+
+using namespace hueclip::win32;
+using Answer = DesktopImage::Answer;
+
+int passed = 0, failed = 0;
+
+void Check(bool ok, const std::string& name, const std::string& detail = {}) {
+  ++(ok ? passed : failed);
+  std::printf("%s %s%s%s\n", ok ? "PASS" : "FAIL", name.c_str(), ok ? "" : ": ",
+              ok ? "" : detail.c_str());
+  std::fflush(stdout);
+}
+
+constexpr COLORREF kPatch = RGB(200, 120, 40);  // over (200, 150) to (220, 170)
+
+// The system's monitors, the first said to show HDR at 80 nits left of x = `hdrUpTo`.
+std::vector<MonitorFacts> PartlyHdr(int hdrUpTo) {
+  auto monitors = ReadMonitorFacts();
+  monitors.push_back(
+      {{monitors[0].bounds.left, monitors[0].bounds.top, hdrUpTo, monitors[0].bounds.bottom},
+       80,
+       monitors[0].handle});
+  monitors[0].bounds.left = hdrUpTo;
+  return monitors;
+}
+
+// Those with their real duplications.
+class RealDuplications final : public HdrDisplays {
+ public:
+  std::vector<MonitorFacts> ReadMonitors() override { return PartlyHdr(10000); }
+  std::unique_ptr<DesktopImage> Duplicate(const MonitorFacts& monitor) override {
+    return DuplicateMonitor(reinterpret_cast<HMONITOR>(monitor.handle));
+  }
+};
+
+// What one pass of `screen` reads of the 5 x 5 block around the cursor against what is expected:
+// white (scRGB 1.0 at 80 nits) left of x = `hdrUpTo`, the patch beyond. Empty when all is as
+// expected.
+std::string ReadBlock(hueclip::Screen& screen, int hdrUpTo = 0) {
+  auto context = screen.GetWindowDC();
+  if (!context) return "no context";
+  std::string wrong;
+  for (int y = 158; y < 163; ++y)
+    for (int x = 208; x < 213; ++x)
+      if (context->GetPixel(x, y) != (x < hdrUpTo ? 0xFFFFFF : static_cast<int>(kPatch)))
+        wrong += std::to_string(x) + "," + std::to_string(y) + " ";
+  return wrong;
+}
+
+bool Loaded(const wchar_t* dll) { return GetModuleHandleW(dll) != nullptr; }
+
+}  // namespace
+
+int wmain() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hbrBackground = CreateSolidBrush(kPatch);
+  wc.lpszClassName = L"HueclipHdrTestPatch";
+  RegisterClassW(&wc);
+  HWND patch =
+      CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"",
+                      WS_POPUP | WS_VISIBLE, 200, 150, 20, 20, nullptr, nullptr, nullptr, nullptr);
+  for (int i = 0; i < 25; ++i, Sleep(20))
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+  SetCursorPos(210, 160);
+
+  const auto monitors = ReadMonitorFacts();
+  Check(!monitors.empty() && std::none_of(monitors.begin(), monitors.end(),
+                                          [](const MonitorFacts& m) { return m.whiteNits > 0; }),
+        "DisplayConfig finds the monitors, none showing HDR");
+  Screen sdr;
+  const std::string read = ReadBlock(sdr);
+  Check(read.empty(), "a pass on monitors in SDR reads the patch through GDI", read);
+  Check(!Loaded(L"dxgi.dll") && !Loaded(L"d3d11.dll"), "and loads neither dxgi nor d3d11");
+
+  RealDuplications real;
+  Screen hdr(ScreenApi::System(), real);
+  const std::string exact = ReadBlock(hdr);
+  Check(exact.empty() && Loaded(L"dxgi.dll") && Loaded(L"d3d11.dll"),
+        "a monitor in HDR is read exactly through its real duplication, or GDI where it has none",
+        exact);
+
+  hueclip::fake::FakeHdrDisplays fake;
+  fake.monitors = PartlyHdr(210);
+  Screen across(ScreenApi::System(), fake);
+  const std::string each = ReadBlock(across, 210);
+  Check(each.empty(), "a block across an HDR and an SDR monitor reads each from its source", each);
+  fake.answers = {Answer::kDenied};
+  Screen denied(ScreenApi::System(), fake);
+  Check(!denied.GetWindowDC(), "a denied duplication gives no context: the window stays");
+
+  DestroyWindow(patch);
+  std::printf("%d passed, %d failed\n", passed, failed);
+  return failed ? 1 : 0;
+}

@@ -18,8 +18,8 @@ namespace {
 
 #if HUECLIP_PORTAL
 // Asks the desktop portal to open uri with the handler the user chose for it. The portal may
-// ask which one first, in a dialog that belongs to the window owner. Only a portal that does not
-// answer is told, on standard error.
+// ask which one first, in a dialog that belongs to the window owner. A call that reaches no
+// portal, or that the portal refuses, is told on standard error.
 void OpenThroughPortal(WindowHandle owner, const QString& uri) {
   QDBusMessage call = QDBusMessage::createMethodCall(
       QStringLiteral("org.freedesktop.portal.Desktop"),

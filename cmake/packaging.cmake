@@ -30,8 +30,6 @@ if(NOT WIN32 AND HUECLIP_BACKEND STREQUAL "qt")
   set(_linux ${_res}/linux)
   install(FILES ${_linux}/${HUECLIP_APP_ID}.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  install(FILES ${_linux}/${HUECLIP_APP_ID}.metainfo.xml
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
           DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/hueclip RENAME copyright)
 
@@ -60,18 +58,40 @@ if(NOT WIN32 AND HUECLIP_BACKEND STREQUAL "qt")
                         "on top (it starts \"${_changelog_top}\")")
   endif()
 
+  # That entry's date is the release date that the AppStream metadata and the man page give, so
+  # a software centre shows the same release as the package's changelog.
+  file(STRINGS ${_linux}/changelog _changelog_signed REGEX "^ -- " LIMIT_COUNT 1)
+  if(NOT _changelog_signed MATCHES
+     ", ([0-9]?[0-9]) (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) ([0-9][0-9][0-9][0-9]) ")
+    message(FATAL_ERROR "resources/linux/changelog: no date in \"${_changelog_signed}\"")
+  endif()
+  set(_day ${CMAKE_MATCH_1})
+  set(_year ${CMAKE_MATCH_3})
+  set(_months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+  list(FIND _months ${CMAKE_MATCH_2} _month)
+  math(EXPR _month "${_month} + 1")
+  string(REGEX REPLACE "^([0-9]-)" "0\\1" HUECLIP_RELEASE_DATE "${_month}-${_day}")
+  string(REGEX REPLACE "-([0-9])$" "-0\\1" HUECLIP_RELEASE_DATE "${_year}-${HUECLIP_RELEASE_DATE}")
+
+  configure_file(${_linux}/${HUECLIP_APP_ID}.metainfo.xml.in
+                 ${CMAKE_CURRENT_BINARY_DIR}/${HUECLIP_APP_ID}.metainfo.xml @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${HUECLIP_APP_ID}.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  configure_file(${_linux}/hueclip.1.in ${CMAKE_CURRENT_BINARY_DIR}/hueclip.1 @ONLY)
+
   # Man page and changelog are installed compressed, as Debian's policy asks (-n: no name or time
   # stamp in the header, so the file is the same on every build).
   find_program(GZIP_EXECUTABLE gzip REQUIRED)
   set(_gz)
-  foreach(_pair "hueclip.1;${CMAKE_INSTALL_MANDIR}/man1"
-                "changelog;${CMAKE_INSTALL_DATADIR}/doc/hueclip")
-    list(GET _pair 0 _file)
+  foreach(_pair "${CMAKE_CURRENT_BINARY_DIR}/hueclip.1;${CMAKE_INSTALL_MANDIR}/man1"
+                "${_linux}/changelog;${CMAKE_INSTALL_DATADIR}/doc/hueclip")
+    list(GET _pair 0 _source)
     list(GET _pair 1 _dir)
+    get_filename_component(_file ${_source} NAME)
     add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${_file}.gz
-                       COMMAND ${GZIP_EXECUTABLE} -9 -n -c ${_linux}/${_file}
+                       COMMAND ${GZIP_EXECUTABLE} -9 -n -c ${_source}
                                > ${CMAKE_CURRENT_BINARY_DIR}/${_file}.gz
-                       DEPENDS ${_linux}/${_file} VERBATIM)
+                       DEPENDS ${_source} VERBATIM)
     list(APPEND _gz ${CMAKE_CURRENT_BINARY_DIR}/${_file}.gz)
     install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${_file}.gz DESTINATION ${_dir})
   endforeach()
@@ -132,11 +152,13 @@ readouts to the clipboard; a click on a readout copies it alone.
 
 It reads the screen through X11, and on GNOME and KDE Wayland desktops through
 the desktop's screen sharing (xdg-desktop-portal and PipeWire).")
-  # Wayland desktops share the screen through the portal; without it Hueclip still runs, but
-  # reads only X11 windows there.
+  # The link to the maker's page opens through xdg-open (with the portal's OpenURI as a
+  # fallback, when that is built). Wayland desktops share the screen through the portal; without
+  # it Hueclip still runs, but reads only X11 windows there.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
   if(HUECLIP_PORTAL)
-    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-        "xdg-desktop-portal, xdg-desktop-portal-gnome | xdg-desktop-portal-kde, pipewire")
+    string(APPEND CPACK_DEBIAN_PACKAGE_RECOMMENDS
+           ", xdg-desktop-portal, xdg-desktop-portal-gnome | xdg-desktop-portal-kde, pipewire")
   endif()
 endif()
 

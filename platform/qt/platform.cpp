@@ -53,7 +53,20 @@ bool PrepareQt(int argc, char** argv) {
       platformOption != nullptr ? QByteArray(*platformOption) : qgetenv("QT_QPA_PLATFORM");
   const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
   if (!x.reachable && (chosen.isEmpty() || chosen.startsWith("xcb") || !wayland)) {
-    std::fputs("hueclip: cannot open the X display; Hueclip needs X11 or XWayland\n", stderr);
+    // The display that was tried, as Xlib picks it: an empty -display stands for DISPLAY.
+    const QByteArray named = displayOption != nullptr && **displayOption != '\0'
+                                 ? QByteArray(*displayOption)
+                                 : qgetenv("DISPLAY");
+    if (!named.isEmpty()) {
+      std::fprintf(stderr,
+                   "hueclip: cannot open the X display \"%s\"; Hueclip needs X11 or XWayland\n",
+                   named.constData());
+    } else {
+      std::fputs(
+          "hueclip: no X display is set (neither -display nor DISPLAY); Hueclip needs X11 "
+          "or XWayland\n",
+          stderr);
+    }
     return false;
   }
   if (x.reachable && x.depth < 15) {

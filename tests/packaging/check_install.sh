@@ -37,5 +37,15 @@ appstreamcli validate-tree --no-net "$root" || { echo "FAIL metainfo"; fail=1; }
 out=$(gzip -dc "$u/man/man1/hueclip.1.gz" | groff -man -Tutf8 -ww -z 2>&1) && [ -z "$out" ] ||
   { printf 'FAIL man page\n%s\n' "$out"; fail=1; }
 
+# Software centres and man show the release of the changelog's newest entry: its version, and
+# its day as written ("Mon, 07 Dec 2026 05:10:50 +0000").
+version=$(gzip -dc "$u/doc/hueclip/changelog.gz" | sed -n '1s/^hueclip (\([^)]*\)).*/\1/p')
+set -- $(gzip -dc "$u/doc/hueclip/changelog.gz" | sed -n 's/^ -- .*  //p' | head -n 1)
+day=$(date -d "${2-} ${3-} ${4-}" +%F)
+grep -qF "<release version=\"$version\" date=\"$day\"/>" "$u/metainfo/$id.metainfo.xml" ||
+  { echo "FAIL metainfo release is not $version of $day"; fail=1; }
+gzip -dc "$u/man/man1/hueclip.1.gz" | grep -qF ".TH HUECLIP 1 \"$day\" \"Hueclip $version\"" ||
+  { echo "FAIL man page is not of $version and $day"; fail=1; }
+
 [ $fail -eq 0 ] && echo "OK: install tree"
 exit $fail

@@ -114,29 +114,34 @@ bool Desktop::AnswerShareDialog(bool share, int row) {
   std::optional<Rect> body;
   if (!x_.Poll([&] { return (body = ShareDialog(mutter_.Screen())).has_value(); }, 3s))
     return false;
-  mutter_.Click(body->x + body->w / 2, body->y + body->h - 15);
+  const int footX = body->x + body->w / 2, footY = body->y + body->h - 15;
   Rect left, right;
   std::vector<std::pair<int, int>> rows;  // first and last line of each
   Patch button;
-  const bool found = x_.Poll(
-      [&] {
-        const Image img = mutter_.Screen();
-        if (!(body = ShareDialog(img))) return false;
-        const Rect title_bar{body->x, body->y - 50, body->w, 50};
-        left = {title_bar.x, title_bar.y, title_bar.w / 2, title_bar.h};
-        right = {left.x + left.w, left.y, title_bar.w - left.w, left.h};
-        if (!share) return (button = Find(img, left, kCancelGrey)).count >= 100;
-        // The list's rows: the lines of the body that are mostly white.
-        rows.clear();
-        for (int y = body->y; y < body->y + body->h; ++y) {
-          if (Find(img, {body->x, y, body->w, 1}, kRowWhite).count < body->w / 2) continue;
-          if (rows.empty() || rows.back().second < y - 1) rows.emplace_back(y, y);
-          rows.back().second = y;
-        }
-        return !rows.empty() && row < int(rows.size()) &&
-               (button = Find(img, right, kShareDisabled)).count >= 100;
-      },
-      3s);
+  const auto ready = [&] {
+    const Image img = mutter_.Screen();
+    if (!(body = ShareDialog(img))) return false;
+    const Rect title_bar{body->x, body->y - 50, body->w, 50};
+    left = {title_bar.x, title_bar.y, title_bar.w / 2, title_bar.h};
+    right = {left.x + left.w, left.y, title_bar.w - left.w, left.h};
+    if (!share) return (button = Find(img, left, kCancelGrey)).count >= 100;
+    // The list's rows: the lines of the body that are mostly white.
+    rows.clear();
+    for (int y = body->y; y < body->y + body->h; ++y) {
+      if (Find(img, {body->x, y, body->w, 1}, kRowWhite).count < body->w / 2) continue;
+      if (rows.empty() || rows.back().second < y - 1) rows.emplace_back(y, y);
+      rows.back().second = y;
+    }
+    return !rows.empty() && row < int(rows.size()) &&
+           (button = Find(img, right, kShareDisabled)).count >= 100;
+  };
+  // The program, still starting or just done with a message box, may take the keyboard back
+  // after that click: it is made again until the buttons show in their own colours.
+  bool found = false;
+  for (int click = 0; click < 3 && !found; ++click) {
+    mutter_.Click(footX, footY);
+    found = x_.Poll(ready, 1500ms);
+  }
   if (!found) return false;
   x_.Sleep(300ms);
   if (share) {
@@ -145,8 +150,13 @@ bool Desktop::AnswerShareDialog(bool share, int row) {
     mutter_.Click(body->x + body->w / 2, (top + bottom) / 2);
     x_.Poll([&] { return Find(mutter_.Screen(), right, kShareEnabled).count >= 100; }, 2s);
   }
-  mutter_.Click(button.CentreX(), button.CentreY());
-  return x_.Poll([&] { return !ShareDialogShown(); }, 5s);
+  // A program still starting may take the keyboard back from the dialog just before the click,
+  // which then only gives it back: the click is made again until the dialog goes.
+  for (int click = 0; click < 3; ++click) {
+    mutter_.Click(button.CentreX(), button.CentreY());
+    if (x_.Poll([&] { return !ShareDialogShown(); }, 3s)) return true;
+  }
+  return false;
 }
 
 }  // namespace acceptance

@@ -284,8 +284,8 @@ class Bench:
         progs = [("hueclip", os.path.join(self.build, "app", "hueclip"), "FormWidget::paintEvent"),
                  ("qt-floor", os.path.join(self.build, "bench", "hueclip_qt_floor"),
                   "Floor::paintEvent")]
-        for spec in self.a.paint_also:
-            name, _, path = spec.partition("=")
+        for also in self.a.paint_also:
+            name, _, path = also.partition("=")
             progs.insert(-1, (name, os.path.abspath(path), "FormWidget::paintEvent"))
         if not shutil.which("valgrind"):
             log("no valgrind: the instructions of a tick left out")

@@ -54,9 +54,9 @@ QString TextBoxText(const std::string& text) {
   return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-// The width of the lines round cells and bordered labels: a pixel at 96 dpi, scaled with the
-// DPI like everything else in the window and rounded to the nearest pixel (2 at 144 and 192 dpi).
-int LineWidth(int dpi) { return std::max(1, (dpi + 48) / 96); }
+// The width of the lines round cells and bordered labels: a pixel at 96 dpi (15 twips), scaled
+// with the DPI like everything else in the window (2 at 144 and 192 dpi), never below a pixel.
+int LineWidth(int dpi) { return std::max(1, TwipsToPixels(15, dpi)); }
 
 QRect Place(const TwipsRect& twips, int dpi) {
   const PixelRect r = TwipsToPixels(twips, dpi);

@@ -7,18 +7,13 @@
 #include <dxgi1_5.h>
 #include <wrl/client.h>
 
+#include "platform/win32/proc_address.h"
+
 namespace hueclip::win32 {
 namespace {
 
 using Microsoft::WRL::ComPtr;
 using Answer = DesktopImage::Answer;
-
-// Casting through a generic function pointer keeps the conversion well-defined and quiet.
-template <typename Fn>
-Fn Find(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
-                : nullptr;
-}
 
 // DXGI and Direct3D 11, looked up at run time so that they are not in the program's imports.
 struct Direct3D {
@@ -29,9 +24,9 @@ struct Direct3D {
     static const Direct3D loaded = [] {
       Direct3D d;
       // From the system folder only, never from beside the program.
-      d.createFactory = Find<decltype(&CreateDXGIFactory1)>(
+      d.createFactory = ProcAddress<decltype(&CreateDXGIFactory1)>(
           LoadLibraryExW(L"dxgi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "CreateDXGIFactory1");
-      d.createDevice = Find<PFN_D3D11_CREATE_DEVICE>(
+      d.createDevice = ProcAddress<PFN_D3D11_CREATE_DEVICE>(
           LoadLibraryExW(L"d3d11.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32), "D3D11CreateDevice");
       return d;
     }();

@@ -1,5 +1,7 @@
 #include "platform/win32/dpi.h"
 
+#include "platform/win32/proc_address.h"
+
 namespace hueclip::win32 {
 namespace {
 
@@ -11,15 +13,8 @@ using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
 
 template <typename Fn>
-Fn Lookup(HMODULE module, const char* name) {
-  if (!module) return nullptr;
-  // Casting through a generic function pointer keeps the conversion well-defined and quiet.
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
-template <typename Fn>
 Fn User32(const char* name) {
-  return Lookup<Fn>(GetModuleHandleW(L"user32.dll"), name);
+  return ProcAddress<Fn>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 }  // namespace
@@ -51,7 +46,7 @@ int SystemMetric(int index, int dpi) {
 HICON LoadSmallIcon(HINSTANCE module, int id, int dpi) {
   // The common controls of the manifest (version 6), loaded once and kept.
   static const auto scaleDown =
-      Lookup<LoadIconWithScaleDownFn>(LoadLibraryW(L"comctl32.dll"), "LoadIconWithScaleDown");
+      ProcAddress<LoadIconWithScaleDownFn>(LoadLibraryW(L"comctl32.dll"), "LoadIconWithScaleDown");
   const int width = SystemMetric(SM_CXSMICON, dpi), height = SystemMetric(SM_CYSMICON, dpi);
   HICON icon = nullptr;
   // LoadIconWithScaleDown only ever scales a larger picture down, which stays sharper; LoadImage

@@ -16,7 +16,8 @@ class Duplication {
   // is tried again: about five seconds of passes on it (another program may have let go of one
   // of the four duplications an output allows, or a full-screen game may have ended).
   static constexpr int kRetryAfter = 50;
-  // How long a read waits for the first frame of a new duplication; later reads do not wait.
+  // How long a read waits for a new duplication's first frame, each read until one has come;
+  // once a frame is kept, reads do not wait.
   static constexpr unsigned kFirstFrameWaitMs = 50;
 
   enum class Result {

@@ -128,6 +128,15 @@ bool XDriver::Poll(const std::function<bool()>& cond, Millis timeout) {
   }
 }
 
+bool XDriver::PollAfter(const std::function<void()>& act, const std::function<bool()>& cond,
+                        Millis timeout) {
+  for (int i = 0; i < 3; ++i) {
+    act();
+    if (Poll(cond, timeout)) return true;
+  }
+  return false;
+}
+
 std::optional<std::string> XDriver::Property(Window w, const char* name) {
   Atom type;
   int format;

@@ -70,6 +70,10 @@ class XDriver : public Input {
 
   // Calls cond every 50 ms until it holds or timeout passes.
   bool Poll(const std::function<bool()>& cond, Millis timeout);
+  // Does act, then polls cond for timeout; three times at most, for a click that a busy desktop
+  // may let go by.
+  bool PollAfter(const std::function<void()>& act, const std::function<bool()>& cond,
+                 Millis timeout);
   void Sleep(Millis d) {
     Poll([] { return false; }, d);
   }

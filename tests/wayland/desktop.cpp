@@ -137,12 +137,7 @@ bool Desktop::AnswerShareDialog(bool share, int row) {
   };
   // The program, still starting or just done with a message box, may take the keyboard back
   // after that click: it is made again until the buttons show in their own colours.
-  bool found = false;
-  for (int click = 0; click < 3 && !found; ++click) {
-    mutter_.Click(footX, footY);
-    found = x_.Poll(ready, 1500ms);
-  }
-  if (!found) return false;
+  if (!x_.PollAfter([&] { mutter_.Click(footX, footY); }, ready, 1500ms)) return false;
   x_.Sleep(300ms);
   if (share) {
     const auto [top, bottom] = row < 0 ? std::pair(rows.front().first, rows.back().second)
@@ -152,11 +147,8 @@ bool Desktop::AnswerShareDialog(bool share, int row) {
   }
   // A program still starting may take the keyboard back from the dialog just before the click,
   // which then only gives it back: the click is made again until the dialog goes.
-  for (int click = 0; click < 3; ++click) {
-    mutter_.Click(button.CentreX(), button.CentreY());
-    if (x_.Poll([&] { return !ShareDialogShown(); }, 3s)) return true;
-  }
-  return false;
+  return x_.PollAfter([&] { mutter_.Click(button.CentreX(), button.CentreY()); },
+                      [&] { return !ShareDialogShown(); }, 3s);
 }
 
 }  // namespace acceptance

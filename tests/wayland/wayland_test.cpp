@@ -89,12 +89,8 @@ class Hueclip : public ::testing::Test, public PickerDriver {
   // A click on the cells, which have no action of their own, gives the window the keyboard; on
   // a busy machine a click that came as a window of the desktop went may not, and is made again.
   void Focus() {
-    bool focused = false;
-    for (int click = 0; click < 3 && !focused; ++click) {
-      ClickAt(40, 40);
-      focused = X().Poll([&] { return X().Focused(main_); }, 1500ms);
-    }
-    ASSERT_TRUE(focused) << "main window not focused";
+    ASSERT_TRUE(X().PollAfter([&] { ClickAt(40, 40); }, [&] { return X().Focused(main_); }, 1500ms))
+        << "main window not focused";
   }
 
   // wl-paste reads through a window of its own, which has the keyboard for a moment: keys wait

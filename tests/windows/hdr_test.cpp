@@ -1,30 +1,19 @@
 // The HDR reading of the Windows build against the system's real calls (under Wine: no monitor
 // in HDR, DuplicateOutput1 not implemented): what a pass reads, from which source, over a patch
-// of known colour. Prints "PASS name" or "FAIL name: detail" per check, then "N passed, M failed"
-// (scripts/test-windows adds these up).
+// of known colour (ShowPatch). Reports as test_program.h says.
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "platform/win32/desktop_duplication.h"
 #include "platform/win32/screen.h"
 #include "tests/fake/fake_hdr_displays.h"
+#include "tests/windows/test_program.h"
 
 namespace {
 
 using namespace hueclip::win32;
+using namespace hueclip::test_program;
 using Answer = DesktopImage::Answer;
-
-int passed = 0, failed = 0;
-
-void Check(bool ok, const std::string& name, const std::string& detail = {}) {
-  ++(ok ? passed : failed);
-  std::printf("%s %s%s%s\n", ok ? "PASS" : "FAIL", name.c_str(), ok ? "" : ": ",
-              ok ? "" : detail.c_str());
-  std::fflush(stdout);
-}
-
-constexpr COLORREF kPatch = RGB(200, 120, 40);  // over (200, 150) to (220, 170)
 
 // The system's monitors, the first said to show HDR at 80 nits left of x = `hdrUpTo`.
 std::vector<MonitorFacts> PartlyHdr(int hdrUpTo) {
@@ -65,16 +54,7 @@ bool Loaded(const wchar_t* dll) { return GetModuleHandleW(dll) != nullptr; }
 }  // namespace
 
 int wmain() {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hbrBackground = CreateSolidBrush(kPatch);
-  wc.lpszClassName = L"HueclipHdrTestPatch";
-  RegisterClassW(&wc);
-  HWND patch =
-      CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"",
-                      WS_POPUP | WS_VISIBLE, 200, 150, 20, 20, nullptr, nullptr, nullptr, nullptr);
-  for (int i = 0; i < 25; ++i, Sleep(20))
-    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
+  HWND patch = ShowPatch();
   SetCursorPos(210, 160);
 
   const auto monitors = ReadMonitorFacts();
@@ -103,6 +83,5 @@ int wmain() {
   Check(!denied.GetWindowDC(), "a denied duplication gives no context: the window stays");
 
   DestroyWindow(patch);
-  std::printf("%d passed, %d failed\n", passed, failed);
-  return failed ? 1 : 0;
+  return Report();
 }

@@ -2,9 +2,8 @@
 // are checked by the acceptance suite under Wine): the resources of hueclip.exe, the screen's
 // and the clipboard's failure paths, the program's windows on the Win32 toolkit (size limits,
 // Alt+letter, input methods, DPI and display changes, an exception in a handler), and a running
-// hueclip.exe meeting a clipboard held by another program, and closed during a copy. Prints
-// "PASS name" or "FAIL name: detail" per check, then "N passed, M failed" (scripts/test-windows
-// adds these up).
+// hueclip.exe meeting a clipboard held by another program, and closed during a copy. Reports as
+// test_program.h says.
 //
 // Usage: hueclip_windows_test <path to hueclip.exe>
 #include <cstdint>
@@ -18,39 +17,19 @@
 
 #include "platform/win32/platform.h"
 #include "platform/win32/resource_ids.h"
+#include "tests/windows/test_program.h"
 #include "ui/main_window.h"
 
 #include <imm.h>
 
 namespace {
 
-int passed = 0, failed = 0;
-
-bool Check(bool ok, const std::string& name, const std::string& detail = {}) {
-  ++(ok ? passed : failed);
-  std::printf("%s %s%s%s\n", ok ? "PASS" : "FAIL", name.c_str(), ok || detail.empty() ? "" : ": ",
-              ok ? "" : detail.c_str());
-  std::fflush(stdout);
-  return ok;
-}
+using namespace hueclip::test_program;
 
 std::string Narrow(const wchar_t* s) {
   std::string out;
   for (; *s; ++s) out += *s < 128 ? static_cast<char>(*s) : '?';
   return out;
-}
-
-// Runs this program's own messages (its windows must paint) until `done` or the timeout.
-template <typename Done>
-bool WaitFor(Done done, DWORD timeoutMs) {
-  const ULONGLONG end = GetTickCount64() + timeoutMs;
-  for (;;) {
-    if (done()) return true;
-    if (GetTickCount64() >= end) return false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(20);
-  }
 }
 
 // --- Resources ---------------------------------------------------------------------------------
@@ -84,24 +63,6 @@ void ResourceChecks(const wchar_t* exe) {
 }
 
 // --- The screen, while it cannot be read ----------------------------------------------------
-
-// Red, green and blue all different, and no black: what a pass that failed would show.
-constexpr COLORREF kPatch = RGB(200, 120, 40);
-
-// A topmost borderless window in kPatch over (200, 150) to (220, 170).
-HWND ShowPatch() {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hbrBackground = CreateSolidBrush(kPatch);
-  wc.lpszClassName = L"HueclipTestPatch";
-  RegisterClassW(&wc);
-  HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP,
-                              200, 150, 20, 20, nullptr, nullptr, wc.hInstance, nullptr);
-  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-  WaitFor([] { return false; }, 500);
-  return hwnd;
-}
 
 // The system's screen calls, except those the test refuses; the cursor is where the test says.
 class RefusingScreenApi final : public hueclip::win32::ScreenApi {
@@ -522,6 +483,5 @@ int wmain(int argc, wchar_t** argv) {
   MainWindowChecks();
   ExceptionChecks();
   RunningChecks(argv[1]);
-  std::printf("%d passed, %d failed\n", passed, failed);
-  return failed == 0 ? 0 : 1;
+  return Report();
 }

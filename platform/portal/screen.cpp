@@ -112,7 +112,10 @@ void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const Q
     close(fd);
     return;
   }
-  state_ = state_ == State::kBroken ? State::kRecovering : State::kLive;
+  if (state_ == State::kBroken)
+    state_ = State::kRecovering;
+  else
+    GoLive();
   sight_.NoteShared();
   if (!token.isEmpty()) {
     token_ = token;
@@ -138,7 +141,7 @@ void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const Q
         [this, index](const PointerReport& report) {
           sight_.NotePointer(Sight::Clock::now());
           if (state_ == State::kRecovering) {  // data of the new session's streams
-            state_ = State::kLive;
+            GoLive();
             restart_.stop();
           }
           pointer_.Update(index, report);
@@ -234,6 +237,13 @@ void PortalScreen::Pause() {
   // What the pointer did while paused is unknown: wait for fresh data after resuming.
   pointer_.Forget();
   sight_.NotePause();
+}
+
+// The idle timer runs from here as well as from each pass, so that streams that no pass ever asks
+// for (the picker was frozen before they started) are paused too.
+void PortalScreen::GoLive() {
+  state_ = State::kLive;
+  idle_.start();
 }
 
 void PortalScreen::Resume() {

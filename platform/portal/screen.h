@@ -76,6 +76,7 @@ class PortalScreen final : public QObject, public Screen {
   bool RetryDue() const;
   void Lose(Loss loss, Event event);
   void Pause();
+  void GoLive();
   void Resume();
   void Tell(Event event, std::string notice);
   std::vector<MonitorRect> Rects() const;

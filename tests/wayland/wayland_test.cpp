@@ -147,6 +147,29 @@ TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdgesAndFreeze) 
   FreezeAndResume(ScreenAt, {}, 301, 257, 300, 90);  // beyond 256: blue differs from the low corner
 }
 
+// The states of the program's PipeWire streams (their media are named after it), one word each.
+std::string StreamStates() {
+  return Output(
+      "pw-dump | python3 -c 'import json, sys; sys.stdout.write(\" \".join(o[\"info\"][\"state\"] "
+      "for o in "
+      "json.load(sys.stdin) if o[\"type\"].endswith(\"Node\") and "
+      "o[\"info\"][\"props\"].get(\"media.name\") == \"Hueclip\"))'");
+}
+
+// Frozen before the desktop shares the screen, the program pauses the sharing as soon as it has
+// it, as it does when frozen later: the desktop does nothing for it until it is resumed.
+TEST_F(Hueclip, FrozenBeforeTheSharingStartsPausesIt) {
+  ASSERT_NO_FATAL_FAILURE(Launch(g_tmp / "frozen-first", {}, true, -1, [&] {
+    ClickAt(kColLeft[4] + 8, kRowTop[2] + 8);  // the window's edge beside the dialog
+    ASSERT_TRUE(X().Poll([&] { return X().Focused(main_); }, 3s)) << "main window not focused";
+    Key(XK_f);
+  }));
+  EXPECT_TRUE(X().Poll([&] { return StreamStates() == "idle"; }, 3s)) << StreamStates();
+  Key(XK_f);
+  CellsAt(ScreenAt, {{120, 330}});
+  EXPECT_EQ(StreamStates(), "running");
+}
+
 // The permission is asked once: the token stored then (the one file, its owner's alone) makes
 // the next start silent. A token file that holds no token of the portal's (xdg-desktop-portal
 // refuses anything but a UUID) stands in nobody's way: the dialog comes, and the token given

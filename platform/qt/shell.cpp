@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include <QGuiApplication>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -10,6 +9,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QGuiApplication>
 #include <QVariantMap>
 #endif
 

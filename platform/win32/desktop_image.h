@@ -12,6 +12,7 @@ namespace hueclip::win32 {
 struct ScreenRect {
   std::int32_t left = 0, top = 0, right = 0, bottom = 0;
   bool empty() const { return left >= right || top >= bottom; }
+  bool operator==(const ScreenRect&) const = default;
 };
 
 // How the desktop is turned on its monitor, clockwise (DXGI_MODE_ROTATION): a duplication's

@@ -6,13 +6,22 @@
 
 namespace hueclip::win32 {
 
+void HdrDesktop::AskMonitors() {
+  std::vector<Monitor> old = monitors_ ? std::move(*monitors_) : std::vector<Monitor>();
+  std::vector<Monitor> now;
+  for (const MonitorFacts& facts : displays_->ReadMonitors()) {
+    const auto same =
+        std::find_if(old.begin(), old.end(), [&](const Monitor& m) { return m.facts == facts; });
+    now.push_back({facts, same != old.end() ? std::move(same->duplication) : nullptr});
+  }
+  old.clear();  // the duplications no monitor kept are closed before any new one is opened
+  monitors_ = std::move(now);
+  stale_ = false;
+}
+
 bool HdrDesktop::Read(std::int32_t left, std::int32_t top, Block& pixels,
                       std::array<bool, kSize * kSize>& read) {
-  if (!monitors_) {
-    monitors_.emplace();
-    for (const MonitorFacts& facts : displays_->ReadMonitors())
-      monitors_->push_back({facts, nullptr});
-  }
+  if (!monitors_ || stale_) AskMonitors();
   // 64 bits: a block at the end of the coordinate range reaches beyond it.
   const long long right = static_cast<long long>(left) + kSize;
   const long long bottom = static_cast<long long>(top) + kSize;

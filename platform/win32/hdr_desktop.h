@@ -17,6 +17,8 @@ struct MonitorFacts {
   ScreenRect bounds;          // in screen pixels
   double whiteNits = 0;       // its SDR white level where it shows HDR; 0 where it does not
   std::uintptr_t handle = 0;  // the HMONITOR
+
+  bool operator==(const MonitorFacts&) const = default;
 };
 
 // What the system tells of its monitors and gives of their desktops. The system's are
@@ -46,9 +48,12 @@ class HdrDesktop {
   bool Read(std::int32_t left, std::int32_t top, Block& pixels,
             std::array<bool, kSize * kSize>& read);
 
-  // Forgets the monitors and their duplications: the next pass asks the system again (after a
-  // display or settings change, which may switch HDR or change the white level).
-  void DisplaysChanged() { monitors_.reset(); }
+  // The next pass asks the system about the monitors again (after a display or settings change,
+  // which may switch HDR or change the white level). A monitor whose facts are all the same keeps
+  // its duplication: most settings changes concern other things (the wallpaper, the
+  // environment), and opening a duplication costs a pass tens of milliseconds. One whose white
+  // level changed gets a new one, whose first frame is drawn at that level.
+  void DisplaysChanged() { stale_ = true; }
 
  private:
   struct Monitor {
@@ -57,7 +62,10 @@ class HdrDesktop {
   };
 
   HdrDisplays* displays_;
+  void AskMonitors();
+
   std::optional<std::vector<Monitor>> monitors_;  // asked by the first pass
+  bool stale_ = false;                            // to be asked again by the next pass
 };
 
 }  // namespace hueclip::win32

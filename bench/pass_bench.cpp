@@ -26,7 +26,7 @@ std::map<std::string, long> g_byRequest;  // requests of kRecordedPasses passes
 constexpr int kRecordedPasses = 100;
 
 void BM_SamplingPass(benchmark::State& state) {
-  hueclip::x11::X11Screen screen(g_display, false);
+  hueclip::x11::X11Screen screen(g_display, hueclip::x11::X11Screen::Connection::kShared);
   hueclip::bench::OnePass(screen);
   const unsigned long before = NextRequest(g_display);
   for (auto _ : state) benchmark::DoNotOptimize(hueclip::bench::OnePass(screen));
@@ -49,7 +49,7 @@ class OneRequestContext final : public hueclip::PixelBlockContext {
   void Grab(std::int32_t left, std::int32_t top,
             std::array<std::int32_t, kSize * kSize>& out) override {
     out.fill(-1);
-    const hueclip::x11::BlockClip clip = hueclip::x11::ClipBlock(left, top, kSize, width_, height_);
+    const hueclip::PixelRect clip = ClipBlock(left, top, {0, 0, width_, height_});
     if (clip.Empty()) return;
     XImage* image = XGetImage(display_, DefaultRootWindow(display_), clip.left, clip.top,
                               static_cast<unsigned>(clip.width), static_cast<unsigned>(clip.height),
@@ -59,7 +59,7 @@ class OneRequestContext final : public hueclip::PixelBlockContext {
     const hueclip::x11::ChannelMasks masks{v->red_mask, v->green_mask, v->blue_mask};
     for (int y = 0; y < clip.height; ++y)
       for (int x = 0; x < clip.width; ++x)
-        out[static_cast<std::size_t>((clip.row + y) * kSize + clip.column + x)] =
+        out[static_cast<std::size_t>((clip.top - top + y) * kSize + clip.left - left + x)] =
             hueclip::x11::ColourFromPixel(XGetPixel(image, x, y), masks);
     XDestroyImage(image);
   }
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   {
-    hueclip::x11::X11Screen screen(g_display, false);
+    hueclip::x11::X11Screen screen(g_display, hueclip::x11::X11Screen::Connection::kShared);
     hueclip::bench::OnePass(screen);
     g_byRequest = hueclip::bench::RecordRequests(g_display, [&] {
       for (int i = 0; i < kRecordedPasses; ++i)

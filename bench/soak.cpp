@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
     std::fputs("hueclip_soak: no X display\n", stderr);
     return 1;
   }
-  hueclip::x11::X11Screen screen(display, false);
+  hueclip::x11::X11Screen screen(display, hueclip::x11::X11Screen::Connection::kShared);
   volatile std::int32_t sink = 0;
   for (int i = 0; i < 100; ++i)
     sink = sink + hueclip::bench::OnePass(screen);  // warm the allocator and Xlib

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/pixel_rect.h"
 #include "platform/services.h"
 
 namespace hueclip {
@@ -16,6 +17,14 @@ class PixelBlockContext : public ScreenContext {
 
   using ScreenContext::ScreenContext;
   std::int32_t GetPixel(std::int32_t x, std::int32_t y) final;
+
+  // The part of the block at (left, top) that lies in `area` (a screen, a monitor, a window), in
+  // the same coordinates: a grab asks for that much, as reads beyond the edge fail or wrap. Its
+  // cells start at column clip.left - left and row clip.top - top of the block. Empty where no
+  // pixel of the block lies in `area`.
+  static PixelRect ClipBlock(std::int32_t left, std::int32_t top, const PixelRect& area) {
+    return Intersect({left, top, kSize, kSize}, area);
+  }
 
  protected:
   // Fills `out` row by row with the kSize x kSize pixels from (left, top): 0x00BBGGRR, or

@@ -1,12 +1,9 @@
 #pragma once
 
+#include "platform/pixel_rect.h"
 #include "platform/window_desc.h"
 
 namespace hueclip {
-
-struct PixelRect {
-  int left, top, width, height;
-};
 
 // Twips are 1/1440 inch: 15 to a pixel at 96 dpi, 10 at 144 dpi, 7.5 at 192 dpi. Rounds to the
 // nearest pixel, halves upward, so that a whole-pixel figure is exact at any of those DPIs.

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/pixel_rect.h"
+
 namespace hueclip::portal {
 
 // No desktop reaches this far, in layout units or in pixels: ten 8K monitors side by side span
@@ -21,15 +23,6 @@ struct MonitorGeometry {
   bool placed = true;                              // false when the portal gave no position
 };
 
-// Where a monitor's frames lie in the one screen-pixel space of the whole desktop.
-struct MonitorRect {
-  std::int64_t left = 0, top = 0;
-  std::int64_t width = 0, height = 0;
-  bool Contains(std::int64_t x, std::int64_t y) const {
-    return x >= left && y >= top && x < left + width && y < top + height;
-  }
-};
-
 // Places the monitors' frames in screen pixels. A monitor keeps its frame size, so every pixel
 // of it stays one screen pixel; its top-left is its layout position times the largest ratio of
 // frame pixels to layout units among the monitors (rounded). On a desktop whose monitors share
@@ -40,10 +33,10 @@ struct MonitorRect {
 // when a frame would lie beyond kDesktopLimit (a scale gone wild): then
 // only the frame of monitor `pointed`, the one that has the pointer, is placed, at (0, 0), and the
 // others hold no pixels.
-std::vector<MonitorRect> PlaceMonitors(const std::vector<MonitorGeometry>& monitors,
-                                       int pointed = -1);
+std::vector<PixelRect> PlaceMonitors(const std::vector<MonitorGeometry>& monitors,
+                                     int pointed = -1);
 
 // The index of the monitor whose frame holds the screen pixel (x, y), or -1 when none does.
-int MonitorAt(const std::vector<MonitorRect>& rects, std::int64_t x, std::int64_t y);
+int MonitorAt(const std::vector<PixelRect>& rects, std::int64_t x, std::int64_t y);
 
 }  // namespace hueclip::portal

@@ -14,8 +14,8 @@ void PointerTracker::Update(int monitor, const PointerReport& report) {
   }
 }
 
-Point PointerTracker::At(const std::vector<MonitorRect>& rects) const {
-  const MonitorRect& r = rects[static_cast<std::size_t>(monitor_)];
+Point PointerTracker::At(const std::vector<PixelRect>& rects) const {
+  const PixelRect& r = rects[static_cast<std::size_t>(monitor_)];
   return {static_cast<std::int32_t>(r.left + x_), static_cast<std::int32_t>(r.top + y_)};
 }
 

@@ -62,18 +62,18 @@ constexpr int kTriesAtMs[] = {1000, 3000, 6000, 10000};
 // valid while the pass runs, as the PipeWire loop only runs between passes.
 class PortalScreen::Context final : public ScreenContext {
  public:
-  Context(Point cursor, std::vector<MonitorRect> rects, std::vector<FrameView> frames)
+  Context(Point cursor, std::vector<PixelRect> rects, std::vector<FrameView> frames)
       : ScreenContext(cursor), rects_(std::move(rects)), frames_(std::move(frames)) {}
 
   std::int32_t GetPixel(std::int32_t x, std::int32_t y) override {
     const int i = MonitorAt(rects_, x, y);
     if (i < 0) return -1;
-    const MonitorRect& r = rects_[static_cast<std::size_t>(i)];
+    const PixelRect& r = rects_[static_cast<std::size_t>(i)];
     return frames_[static_cast<std::size_t>(i)].PixelAt(x - r.left, y - r.top);
   }
 
  private:
-  std::vector<MonitorRect> rects_;
+  std::vector<PixelRect> rects_;
   std::vector<FrameView> frames_;
 };
 
@@ -251,7 +251,7 @@ void PortalScreen::Resume() {
   for (auto& stream : streams_) stream->Resume();
 }
 
-std::vector<MonitorRect> PortalScreen::Rects() const {
+std::vector<PixelRect> PortalScreen::Rects() const {
   std::vector<MonitorGeometry> geometry;
   for (std::size_t i = 0; i < monitors_.size(); ++i) {
     const PortalStream& m = monitors_[i];
@@ -279,7 +279,7 @@ std::unique_ptr<ScreenContext> PortalScreen::GetWindowDC() {
   if (pointed < 0 || streams_[static_cast<std::size_t>(pointed)]->Frame().Empty()) return nullptr;
   sight_.MarkSeen();
 
-  std::vector<MonitorRect> rects = Rects();
+  std::vector<PixelRect> rects = Rects();
   const Point cursor = pointer_.At(rects);
   std::vector<FrameView> frames;
   for (const auto& stream : streams_) frames.push_back(stream->Frame());

@@ -79,7 +79,7 @@ class PortalScreen final : public QObject, public Screen {
   void GoLive();
   void Resume();
   void Tell(Event event, std::string notice);
-  std::vector<MonitorRect> Rects() const;
+  std::vector<PixelRect> Rects() const;
 
   Listener listener_;
   std::string tokenPath_;

@@ -116,8 +116,8 @@ std::unique_ptr<Screen> MakeX11Screen(X11Screen::Reads reads) {
   const auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
   Display* qtDisplay = x11 != nullptr ? x11->display() : nullptr;
   Display* own = XOpenDisplay(qtDisplay != nullptr ? DisplayString(qtDisplay) : nullptr);
-  if (own != nullptr) return std::make_unique<X11Screen>(own, true, reads);
-  return std::make_unique<X11Screen>(qtDisplay, false, reads);
+  if (own != nullptr) return std::make_unique<X11Screen>(own, X11Screen::Connection::kOwn, reads);
+  return std::make_unique<X11Screen>(qtDisplay, X11Screen::Connection::kShared, reads);
 }
 
 }  // namespace
@@ -136,8 +136,8 @@ std::unique_ptr<Screen> QtPlatform::MakeScreen() {
   std::fputs(
       "hueclip: this build reads the screen only through X11; only X11 windows can be read\n",
       stderr);
-#endif
   return MakeX11Screen(X11Screen::Reads::kWindowUnderBlock);
+#endif
 }
 
 std::unique_ptr<QtPlatform> QtPlatform::Create(int& argc, char** argv) {

@@ -83,13 +83,13 @@ class DxgiDesktopImage final : public DesktopImage {
     return answer;
   }
 
-  Answer Read(ScreenRect area, std::uint16_t* rgba) override {
-    if (area.empty() || area.left < 0 || area.top < 0 || area.right > width_ ||
-        area.bottom > height_)
+  Answer Read(PixelRect area, std::uint16_t* rgba) override {
+    if (area.Empty() || Intersect(area, {0, 0, width_, height_}) != area)
       return Answer::kUnavailable;  // the monitor is not what the program was told
     // The area as it lies in the image: turned, but still a rectangle.
     const Point a = ImagePoint({area.left, area.top}, width_, height_, rotation_);
-    const Point b = ImagePoint({area.right - 1, area.bottom - 1}, width_, height_, rotation_);
+    const Point b = ImagePoint({area.left + area.width - 1, area.top + area.height - 1}, width_,
+                               height_, rotation_);
     const D3D11_BOX box{
         static_cast<UINT>(std::min(a.x, b.x)),     static_cast<UINT>(std::min(a.y, b.y)),     0,
         static_cast<UINT>(std::max(a.x, b.x) + 1), static_cast<UINT>(std::max(a.y, b.y) + 1), 1};
@@ -98,8 +98,8 @@ class DxgiDesktopImage final : public DesktopImage {
     if (FAILED(context_->Map(staging_.Get(), 0, D3D11_MAP_READ, 0, &mapped)))
       return Drop(Answer::kLost);
     const auto* bytes = static_cast<const unsigned char*>(mapped.pData);
-    for (std::int32_t y = area.top; y < area.bottom; ++y) {
-      for (std::int32_t x = area.left; x < area.right; ++x, rgba += 4) {
+    for (std::int32_t y = area.top; y < area.top + area.height; ++y) {
+      for (std::int32_t x = area.left; x < area.left + area.width; ++x, rgba += 4) {
         const Point p = ImagePoint({x, y}, width_, height_, rotation_);
         const std::size_t row = static_cast<std::size_t>(p.y) - box.top;
         const std::size_t column = static_cast<std::size_t>(p.x) - box.left;

@@ -2,18 +2,12 @@
 
 #include <cstdint>
 
+#include "platform/pixel_rect.h"
 #include "platform/services.h"
 
 // A monitor's desktop image as a desktop duplication gives it, in terms that need no Windows
 // headers, so that what reads it can be tested on every system.
 namespace hueclip::win32 {
-
-// A rectangle of screen pixels, right and bottom exclusive.
-struct ScreenRect {
-  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-  bool empty() const { return left >= right || top >= bottom; }
-  bool operator==(const ScreenRect&) const = default;
-};
 
 // How the desktop is turned on its monitor, clockwise (DXGI_MODE_ROTATION): a duplication's
 // image keeps the monitor's own orientation, so a turned desktop's pixels lie turned back in it.
@@ -43,7 +37,7 @@ class DesktopImage {
   virtual Answer Refresh(unsigned waitMs) = 0;
   // Copies `area` of the kept frame (relative to the monitor's top-left, the desktop's way up)
   // to `rgba`: red, green, blue and alpha halves per pixel, row by row.
-  virtual Answer Read(ScreenRect area, std::uint16_t* rgba) = 0;
+  virtual Answer Read(PixelRect area, std::uint16_t* rgba) = 0;
   // Ends the duplication and lets go of the frame it kept.
   virtual void Close() = 0;
 };

@@ -72,7 +72,7 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   info.cbSize = sizeof(info);
   if (GetMonitorInfoW(monitor, &info)) {
     const RECT& r = info.rcMonitor;
-    enumeration.monitors.push_back({{r.left, r.top, r.right, r.bottom},
+    enumeration.monitors.push_back({{r.left, r.top, r.right - r.left, r.bottom - r.top},
                                     HdrWhiteNits(enumeration.paths, info.szDevice),
                                     reinterpret_cast<std::uintptr_t>(monitor)});
   }

@@ -14,7 +14,7 @@ void Duplication::Close(State next) {
   readsRefused_ = 0;
 }
 
-Duplication::Result Duplication::Read(ScreenRect area, std::uint16_t* rgba) {
+Duplication::Result Duplication::Read(PixelRect area, std::uint16_t* rgba) {
   if (state_ == State::kRefused) {
     if (readsRefused_++ < kRetryAfter) return Result::kUseGdi;
     state_ = State::kClosed;

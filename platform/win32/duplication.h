@@ -33,7 +33,7 @@ class Duplication {
 
   // Reads `area` (monitor-relative) of the desktop as it is now, or as it was when it last
   // changed, into `rgba` (see DesktopImage::Read).
-  Result Read(ScreenRect area, std::uint16_t* rgba);
+  Result Read(PixelRect area, std::uint16_t* rgba);
 
  private:
   enum class State {

@@ -22,21 +22,15 @@ void HdrDesktop::AskMonitors() {
 bool HdrDesktop::Read(std::int32_t left, std::int32_t top, Block& pixels,
                       std::array<bool, kSize * kSize>& read) {
   if (!monitors_ || stale_) AskMonitors();
-  // 64 bits: a block at the end of the coordinate range reaches beyond it.
-  const long long right = static_cast<long long>(left) + kSize;
-  const long long bottom = static_cast<long long>(top) + kSize;
   for (Monitor& monitor : *monitors_) {
-    const ScreenRect& on = monitor.facts.bounds;
+    const PixelRect& on = monitor.facts.bounds;
     if (monitor.facts.whiteNits <= 0) continue;
-    const ScreenRect area{std::max(left, on.left), std::max(top, on.top),
-                          static_cast<std::int32_t>(std::min<long long>(right, on.right)),
-                          static_cast<std::int32_t>(std::min<long long>(bottom, on.bottom))};
-    if (area.empty()) continue;
+    const PixelRect area = PixelBlockContext::ClipBlock(left, top, on);
+    if (area.Empty()) continue;
     if (!monitor.duplication)
       monitor.duplication = std::make_unique<Duplication>(displays_->Duplicate(monitor.facts));
     std::array<std::uint16_t, kSize * kSize * 4> rgba{};
-    const ScreenRect relative{area.left - on.left, area.top - on.top, area.right - on.left,
-                              area.bottom - on.top};
+    const PixelRect relative{area.left - on.left, area.top - on.top, area.width, area.height};
     switch (monitor.duplication->Read(relative, rgba.data())) {
       case Duplication::Result::kUnreadable:
         return false;
@@ -46,9 +40,9 @@ bool HdrDesktop::Read(std::int32_t left, std::int32_t top, Block& pixels,
         break;
     }
     const std::uint16_t* next = rgba.data();
-    for (std::int32_t y = area.top; y < area.bottom; ++y) {
-      for (std::int32_t x = area.left; x < area.right; ++x, next += 4) {
-        const auto i = static_cast<std::size_t>((y - top) * kSize + (x - left));
+    for (std::int32_t y = area.top - top; y < area.top - top + area.height; ++y) {
+      for (std::int32_t x = area.left - left; x < area.left - left + area.width; ++x, next += 4) {
+        const auto i = static_cast<std::size_t>(y * kSize + x);
         pixels[i] = ScRgbPixel(next, monitor.facts.whiteNits);
         read[i] = true;
       }

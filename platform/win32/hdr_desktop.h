@@ -14,7 +14,7 @@ namespace hueclip::win32 {
 
 // What a pass needs to know of one monitor.
 struct MonitorFacts {
-  ScreenRect bounds;          // in screen pixels
+  PixelRect bounds;           // in screen pixels
   double whiteNits = 0;       // its SDR white level where it shows HDR; 0 where it does not
   std::uintptr_t handle = 0;  // the HMONITOR
 

@@ -67,22 +67,16 @@ void ScreenContext::Grab(std::int32_t left, std::int32_t top,
   if (failed_ || std::all_of(read.begin(), read.end(), [](bool done) { return done; })) return;
 
   // The part of the block that lies on the virtual screen; everything else stays unreadable.
-  const long long vsLeft = GetSystemMetrics(SM_XVIRTUALSCREEN);
-  const long long vsTop = GetSystemMetrics(SM_YVIRTUALSCREEN);
-  const long long vsRight = vsLeft + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-  const long long vsBottom = vsTop + GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  const long long x0 = std::max<long long>(left, vsLeft);
-  const long long y0 = std::max<long long>(top, vsTop);
-  const long long x1 = std::min<long long>(static_cast<long long>(left) + kSize, vsRight);
-  const long long y1 = std::min<long long>(static_cast<long long>(top) + kSize, vsBottom);
-  if (x0 >= x1 || y0 >= y1) return;
+  const PixelRect clip =
+      ClipBlock(left, top,
+                {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                 GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)});
+  if (clip.Empty()) return;
 
-  const int dx0 = static_cast<int>(x0 - left), dy0 = static_cast<int>(y0 - top);
-  const int w = static_cast<int>(x1 - x0), h = static_cast<int>(y1 - y0);
+  const int dx0 = clip.left - left, dy0 = clip.top - top, w = clip.width, h = clip.height;
   // A copy that fails (another desktop has the input) leaves nothing to read: GetPixel on the
   // same DC fails there too.
-  failed_ =
-      !api_->Copy(buffer_->dc(), dx0, dy0, w, h, dc_, static_cast<int>(x0), static_cast<int>(y0));
+  failed_ = !api_->Copy(buffer_->dc(), dx0, dy0, w, h, dc_, clip.left, clip.top);
   if (failed_) return;
   GdiFlush();
 

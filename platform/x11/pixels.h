@@ -17,15 +17,4 @@ Colour ColourFromPixel(unsigned long pixel, const ChannelMasks& masks);
 // A colour map entry (16 bits a channel) as a packed colour.
 Colour ColourFromRgb16(unsigned short red, unsigned short green, unsigned short blue);
 
-struct BlockClip {
-  int left, top;      // on the screen
-  int width, height;  // 0 when no pixel of the block lies on the screen
-  int column, row;    // where the clipped part starts within the block
-  bool Empty() const { return width <= 0 || height <= 0; }
-};
-
-// The part of the size x size block at (left, top) that lies on a screen of the given size.
-BlockClip ClipBlock(std::int32_t left, std::int32_t top, int size, int screenWidth,
-                    int screenHeight);
-
 }  // namespace hueclip::x11

@@ -15,7 +15,8 @@
 //  - on a rootless server, native Wayland windows and the desktop itself: they read as nothing
 //    (black), as does the part of the block beyond the X window under its centre.
 //
-// A sampling pass costs two requests: the pointer query and one image of the block.
+// A sampling pass costs two requests: the pointer query and one image of the block. On a rootless
+// server it costs four: the window under the block and its geometry are asked first.
 #include "platform/x11/screen.h"
 
 #include <X11/Xlib.h>
@@ -37,7 +38,7 @@ constexpr int kSize = PixelBlockContext::kSize;
 // reach Xlib's default handler, which ends the program; the request then just yields nothing.
 int IgnoreError(Display*, XErrorEvent*) { return 0; }
 
-XImage* GetImageQuietly(Display* display, Window window, const BlockClip& clip) {
+XImage* GetImageQuietly(Display* display, Window window, const PixelRect& clip) {
   // XGetImage waits for its reply, so any error it causes is handled before it returns.
   const XErrorHandler previous = XSetErrorHandler(IgnoreError);
   XImage* image = XGetImage(display, window, clip.left, clip.top, static_cast<unsigned>(clip.width),
@@ -61,7 +62,7 @@ class X11ScreenContext final : public PixelBlockContext {
       GrabFromWindowUnderBlock(left, top, out);
       return;
     }
-    BlockClip clip = ClipToRoot(left, top);
+    PixelRect clip = ClipToRoot(left, top);
     // At the edge of the known screen: the screen may have grown since it was measured.
     if (clip.width < kSize || clip.height < kSize) {
       screen_.RefreshRootSize();
@@ -77,12 +78,12 @@ class X11ScreenContext final : public PixelBlockContext {
       if (clip.Empty() || (image = GetImageQuietly(screen_.display(), root, clip)) == nullptr)
         return;
     }
-    Store(image, clip, out);
+    Store(image, clip, {left, top}, out);
   }
 
  private:
-  BlockClip ClipToRoot(std::int32_t left, std::int32_t top) const {
-    return ClipBlock(left, top, kSize, screen_.RootWidth(), screen_.RootHeight());
+  PixelRect ClipToRoot(std::int32_t left, std::int32_t top) const {
+    return ClipBlock(left, top, {0, 0, screen_.RootWidth(), screen_.RootHeight()});
   }
 
   // A rootless X server (XWayland) cannot give the root window's pixels, but each X window
@@ -105,15 +106,19 @@ class X11ScreenContext final : public PixelBlockContext {
     // The window's own pixels start inside its border.
     const long long originX = static_cast<long long>(x) + border;
     const long long originY = static_cast<long long>(y) + border;
-    const BlockClip clip = ClipBlock(static_cast<std::int32_t>(left - originX),
-                                     static_cast<std::int32_t>(top - originY), kSize,
-                                     static_cast<int>(width), static_cast<int>(height));
+    const std::int32_t blockLeft = static_cast<std::int32_t>(left - originX);
+    const std::int32_t blockTop = static_cast<std::int32_t>(top - originY);
+    const PixelRect clip =
+        ClipBlock(blockLeft, blockTop, {0, 0, static_cast<int>(width), static_cast<int>(height)});
     if (clip.Empty()) return;
-    if (XImage* image = GetImageQuietly(display, child, clip)) Store(image, clip, out);
+    if (XImage* image = GetImageQuietly(display, child, clip))
+      Store(image, clip, {blockLeft, blockTop}, out);
   }
 
-  // Takes the pixels of `image` (the clipped part of the block) into their cells, and frees it.
-  void Store(XImage* image, const BlockClip& clip, std::array<std::int32_t, kSize * kSize>& out) {
+  // Takes the pixels of `image` (the part `clip` of the block at `block`) into their cells, and
+  // frees it.
+  void Store(XImage* image, const PixelRect& clip, Point block,
+             std::array<std::int32_t, kSize * kSize>& out) {
     std::vector<unsigned long> pixels;
     for (int y = 0; y < clip.height; ++y)
       for (int x = 0; x < clip.width; ++x) pixels.push_back(XGetPixel(image, x, y));
@@ -123,7 +128,8 @@ class X11ScreenContext final : public PixelBlockContext {
     std::size_t next = 0;
     for (int y = 0; y < clip.height; ++y)
       for (int x = 0; x < clip.width; ++x)
-        out[static_cast<std::size_t>((clip.row + y) * kSize + clip.column + x)] = colours[next++];
+        out[static_cast<std::size_t>((clip.top - block.y + y) * kSize + clip.left - block.x + x)] =
+            colours[next++];
   }
 
   static std::vector<Colour> Convert(Display* display, int screen,
@@ -152,8 +158,8 @@ class X11ScreenContext final : public PixelBlockContext {
 
 }  // namespace
 
-X11Screen::X11Screen(Display* display, bool owned, Reads reads)
-    : display_(display), owned_(owned), windowsOnly_(reads == Reads::kWindowUnderBlock) {
+X11Screen::X11Screen(Display* display, Connection connection, Reads reads)
+    : display_(display), connection_(connection), windowsOnly_(reads == Reads::kWindowUnderBlock) {
   if (display_ != nullptr) screen_ = DefaultScreen(display_);
   RefreshRootSize();
 }
@@ -172,7 +178,7 @@ void X11Screen::RefreshRootSize() {
 }
 
 X11Screen::~X11Screen() {
-  if (owned_ && display_ != nullptr) XCloseDisplay(display_);
+  if (connection_ == Connection::kOwn && display_ != nullptr) XCloseDisplay(display_);
 }
 
 Point X11Screen::QueryPointer() {

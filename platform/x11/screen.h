@@ -8,8 +8,8 @@
 namespace hueclip::x11 {
 
 // The cursor and the screen pixels of an X server, read through Xlib from the X screen that the
-// pointer is on. A sampling pass costs two requests: the pointer query and one image of the
-// block.
+// pointer is on. A sampling pass costs two requests, the pointer query and one image of the
+// block; four on a rootless server, which also finds the window under the block and its place.
 class X11Screen final : public Screen {
  public:
   enum class Reads {
@@ -17,9 +17,11 @@ class X11Screen final : public Screen {
     kWindowUnderBlock,  // a rootless server (XWayland): only X windows have pixels to give
   };
 
-  // Reads over `display`, and closes it at the end when `owned`. With no display at all, no
-  // pass reads anything.
-  X11Screen(Display* display, bool owned, Reads reads = Reads::kRootWindow);
+  // Whose the display is: a connection of the screen's own is closed with it.
+  enum class Connection { kOwn, kShared };
+
+  // Reads over `display`. With no display at all, no pass reads anything.
+  X11Screen(Display* display, Connection connection, Reads reads = Reads::kRootWindow);
   ~X11Screen() override;
   X11Screen(const X11Screen&) = delete;
   X11Screen& operator=(const X11Screen&) = delete;
@@ -43,7 +45,7 @@ class X11Screen final : public Screen {
   Point QueryPointer();
 
   Display* display_;
-  bool owned_;
+  Connection connection_;
   bool windowsOnly_;
   int screen_ = 0;
   int rootWidth_ = 0, rootHeight_ = 0;

@@ -30,13 +30,12 @@ class FakeHdrDisplays final : public win32::HdrDisplays {
  private:
   class Image final : public DesktopImage {
    public:
-    Image(FakeHdrDisplays& d, win32::ScreenRect on) : d_(d), on_(on) {}
+    Image(FakeHdrDisplays& d, PixelRect on) : d_(d), on_(on) {}
     Answer Open() override { return Next("open"); }
     Answer Refresh(unsigned waitMs) override { return Next("refresh" + std::to_string(waitMs)); }
-    Answer Read(win32::ScreenRect a, std::uint16_t* rgba) override {
-      std::fill_n(rgba, (a.right - a.left) * (a.bottom - a.top) * 4, std::uint16_t{0x3C00});
-      const bool on = a.left >= 0 && a.top >= 0 && a.right <= on_.right - on_.left &&
-                      a.bottom <= on_.bottom - on_.top;
+    Answer Read(PixelRect a, std::uint16_t* rgba) override {
+      std::fill_n(rgba, a.width * a.height * 4, std::uint16_t{0x3C00});
+      const bool on = Intersect(a, {0, 0, on_.width, on_.height}) == a;
       return on ? Next("read") : Answer::kUnavailable;
     }
     void Close() override { d_.log += "close "; }
@@ -50,7 +49,7 @@ class FakeHdrDisplays final : public win32::HdrDisplays {
       return answer;
     }
     FakeHdrDisplays& d_;
-    win32::ScreenRect on_;
+    PixelRect on_;
   };
 };
 

@@ -66,12 +66,12 @@ TEST(PortalMonitorLayout, EachScreenPixelIsShownByOneMonitorAtMost) {
       {farScaled, 0, {"1279,959 0:1279,959"}},
   };
   for (const auto& c : cases) {
-    const std::vector<MonitorRect> rects = PlaceMonitors(c.desk, c.pointed);
+    const std::vector<PixelRect> rects = PlaceMonitors(c.desk, c.pointed);
     for (const std::string& row : c.rows) {
       long long x = 0, y = 0;
       std::sscanf(row.c_str(), "%lld,%lld", &x, &y);
       const int i = MonitorAt(rects, x, y);
-      const MonitorRect r = i < 0 ? MonitorRect{} : rects[static_cast<std::size_t>(i)];
+      const PixelRect r = i < 0 ? PixelRect{} : rects[static_cast<std::size_t>(i)];
       const std::string at =
           std::to_string(i) + ":" + std::to_string(x - r.left) + "," + std::to_string(y - r.top);
       EXPECT_EQ(row.substr(0, row.find(' ') + 1) + (i < 0 ? "-1" : at), row)
@@ -83,7 +83,7 @@ TEST(PortalMonitorLayout, EachScreenPixelIsShownByOneMonitorAtMost) {
 // Cursor data from two shared monitors side by side, 640 x 480 pixels then 320 x 240, in the
 // order it comes; monitor -1 stands for a pause of the streams.
 TEST(PortalPointerTracker, ThePointerIsWhereTheNewestCursorDataPutsIt) {
-  const std::vector<MonitorRect> desk{{0, 0, 640, 480}, {640, 0, 320, 240}};
+  const std::vector<PixelRect> desk{{0, 0, 640, 480}, {640, 0, 320, 240}};
   const struct {
     int monitor;
     bool on;

@@ -93,7 +93,7 @@ TEST(Win32HdrDesktop, TriesARefusedDuplicationAgainAfterAWhile) {
 TEST(Win32HdrDesktop, ReadsEachPixelFromItsOwnMonitor) {
   FakeDisplays displays;
   displays.monitors = {
-      {{-1920, 0, 0, 1080}, 80, 1}, {{0, 0, 1920, 1080}, 0, 2}, {{0, 1080, 1920, 2160}, 200, 3}};
+      {{-1920, 0, 1920, 1080}, 80, 1}, {{0, 0, 1920, 1080}, 0, 2}, {{0, 1080, 1920, 1080}, 200, 3}};
   HdrDesktop desktop(displays);
   EXPECT_EQ(Pass(desktop, -2, 1078), "WW--- WW--- --ggg --ggg --ggg");
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <limits>
 
 #include "platform/qt/colours.h"
 #include "platform/x11/pixels.h"
@@ -11,8 +10,7 @@ namespace {
 
 using namespace x11;
 
-// 24-bit true colour, and blocks clipped at the screen's corners, are checked end to end by the
-// acceptance suite; the other visuals and the ends of the coordinate range are not.
+// 24-bit true colour is checked end to end by the acceptance suite; the other visuals are not.
 TEST(X11Pixels, PixelsBecomeRedInTheLowByteWhateverTheVisual) {
   const ChannelMasks rgb888{0xFF0000, 0x00FF00, 0x0000FF};
   const ChannelMasks bgr888{0x0000FF, 0x00FF00, 0xFF0000};
@@ -30,19 +28,6 @@ TEST(X11Pixels, PixelsBecomeRedInTheLowByteWhateverTheVisual) {
   };
   for (const auto& c : cases) EXPECT_EQ(ColourFromPixel(c.pixel, c.masks), c.want) << c.pixel;
   EXPECT_EQ(ColourFromRgb16(0x12FF, 0x3400, 0x56AB), 0x563412);  // colour-map entries
-}
-
-TEST(X11Pixels, BlocksAreClippedToTheScreen) {
-  constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-  constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
-  const BlockClip got = ClipBlock(-4, 0, 5, 1024, 768);
-  EXPECT_EQ(got.left, 0);
-  EXPECT_EQ(got.width, 1);
-  EXPECT_EQ(got.column, 4);
-  // Off the screen, or at the ends of the coordinate range, nothing is left to request.
-  for (auto [left, top] : {std::pair{-5, 0}, {0, 768}, {1024, 0}, {kMax - 1, 0}, {kMin, kMin}}) {
-    EXPECT_TRUE(ClipBlock(left, top, 5, 1024, 768).Empty()) << left << "," << top;
-  }
 }
 
 // Packed colours are checked end to end by the acceptance suite, which reads the cells.

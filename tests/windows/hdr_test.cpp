@@ -18,11 +18,10 @@ using Answer = DesktopImage::Answer;
 // The system's monitors, the first said to show HDR at 80 nits left of x = `hdrUpTo`.
 std::vector<MonitorFacts> PartlyHdr(int hdrUpTo) {
   auto monitors = ReadMonitorFacts();
-  monitors.push_back(
-      {{monitors[0].bounds.left, monitors[0].bounds.top, hdrUpTo, monitors[0].bounds.bottom},
-       80,
-       monitors[0].handle});
-  monitors[0].bounds.left = hdrUpTo;
+  hueclip::PixelRect& sdr = monitors[0].bounds;
+  monitors.push_back({{sdr.left, sdr.top, hdrUpTo - sdr.left, sdr.height}, 80, monitors[0].handle});
+  sdr.width = static_cast<std::int32_t>(sdr.Right() - hdrUpTo);
+  sdr.left = hdrUpTo;
   return monitors;
 }
 

@@ -21,14 +21,14 @@ class PointerTracker {
  public:
   // The cursor data of the stream of `monitor`.
   void Update(int monitor, const PointerReport& report);
-  // Forgets where it was: the streams were paused, and it may have moved meanwhile.
+  // Forgets where it was: the streams were paused or lost, and it may have moved meanwhile.
   void Forget() { monitor_ = -1; }
 
   // The monitor that has the pointer; -1 when that is not known.
   int Monitor() const { return monitor_; }
   // The pointer in screen pixels, the monitors being placed at `rects`; only while Monitor()
   // is not -1.
-  Point At(const std::vector<MonitorRect>& rects) const;
+  Point At(const std::vector<PixelRect>& rects) const;
 
  private:
   int monitor_ = -1;

@@ -12,38 +12,36 @@
 
 namespace hueclip::fake {
 
-// A scripted screen: a pattern of pixels on each of several screens (as an X server may have),
-// a cursor the test sets, and counts of contexts taken and given back.
+// A scripted screen: a pattern of pixels, a cursor the test sets, and counts of contexts taken
+// and given back.
 class FakeScreen final : public Screen {
  public:
   Point cursor{320, 240};
-  int cursorScreen = 0;  // the screen the cursor is on, and so the one a pass reads
+  Point drift{};         // how far the pointer moves on each time a context has taken it
   bool readable = true;  // false: no context, as while access to the screen is not granted
   std::string unseen;    // why the screen cannot be seen, when it says so
   int contextsTaken = 0, contextsGiven = 0;
 
-  // A pattern in which every pixel of a 5 x 5 block differs from the others, and from the
-  // pixel at the same place on another screen.
-  static Colour Pattern(std::int32_t x, std::int32_t y, int screen = 0) {
-    const auto mix = static_cast<std::uint32_t>(x) * 7 + static_cast<std::uint32_t>(y) * 13 +
-                     static_cast<std::uint32_t>(screen) * 101;
+  // A pattern in which every pixel of a 5 x 5 block differs from the others.
+  static Colour Pattern(std::int32_t x, std::int32_t y) {
+    const auto mix = static_cast<std::uint32_t>(x) * 7 + static_cast<std::uint32_t>(y) * 13;
     return PackRgb(x & 0xFF, y & 0xFF, static_cast<int>(mix & 0xFF));
   }
 
   std::unique_ptr<ScreenContext> GetWindowDC() override {
     if (!readable) return nullptr;
     ++contextsTaken;
-    return std::make_unique<Context>(cursor, cursorScreen, contextsGiven);
+    auto context = std::make_unique<Context>(cursor, contextsGiven);
+    cursor = {cursor.x + drift.x, cursor.y + drift.y};
+    return context;
   }
   std::string WhyUnseen() const override { return unseen; }
 
  private:
   struct Context final : ScreenContext {
-    Context(Point cursor, int screen, int& given)
-        : ScreenContext(cursor), screen(screen), given(given) {}
+    Context(Point cursor, int& given) : ScreenContext(cursor), given(given) {}
     ~Context() override { ++given; }
-    std::int32_t GetPixel(std::int32_t x, std::int32_t y) override { return Pattern(x, y, screen); }
-    int screen;
+    std::int32_t GetPixel(std::int32_t x, std::int32_t y) override { return Pattern(x, y); }
     int& given;
   };
 };

@@ -49,17 +49,17 @@ TEST_F(PickerTest, APassGivesBackEveryContextItTakes) {
   EXPECT_EQ(p.screen.contextsGiven, p.screen.contextsTaken);
 }
 
-// The position and the pixels of a pass come from one screen, also when the pointer has just
-// gone to another one (an X server with several screens): the cells never show one screen's
-// pixels around a position read on the other.
-TEST_F(PickerTest, APassShowsThePixelsAroundThePositionOnTheScreenItWasReadOn) {
-  Tick();
+// The position and the pixels of a pass come from the one context it takes, though the pointer
+// moves on at once: a pass never shows the pixels around one position beside another.
+TEST_F(PickerTest, APassShowsThePositionAndThePixelsOfTheOneContextItTakes) {
   p.screen.cursor = {7, 9};
-  p.screen.cursorScreen = 1;
+  p.screen.drift = {40, 30};
   Tick();
-  EXPECT_EQ(Shown()[0], "7, 9");
+  Tick();
+  EXPECT_EQ(p.screen.contextsTaken, 2);
+  EXPECT_EQ(Shown()[0], "47, 39");
   for (int i = 0; i < kCellCount; ++i)
-    EXPECT_EQ(main.pix(i).FillColor(), fake::FakeScreen::Pattern(5 + i % 5, 7 + i / 5, 1)) << i;
+    EXPECT_EQ(main.pix(i).FillColor(), fake::FakeScreen::Pattern(45 + i % 5, 37 + i / 5)) << i;
 }
 
 // At the ends of the coordinate range the block does not wrap round to the other end: what lies

@@ -18,10 +18,11 @@ using Answer = DesktopImage::Answer;
 // The system's monitors, the first said to show HDR at 80 nits left of x = `hdrUpTo`.
 std::vector<MonitorFacts> PartlyHdr(int hdrUpTo) {
   auto monitors = ReadMonitorFacts();
-  hueclip::PixelRect& sdr = monitors[0].bounds;
-  monitors.push_back({{sdr.left, sdr.top, hdrUpTo - sdr.left, sdr.height}, 80, monitors[0].handle});
-  sdr.width = static_cast<std::int32_t>(sdr.Right() - hdrUpTo);
-  sdr.left = hdrUpTo;
+  const hueclip::PixelRect whole = monitors[0].bounds;
+  monitors[0].bounds = {hdrUpTo, whole.top, static_cast<std::int32_t>(whole.Right() - hdrUpTo),
+                        whole.height};
+  monitors.push_back(
+      {{whole.left, whole.top, hdrUpTo - whole.left, whole.height}, 80, monitors[0].handle});
   return monitors;
 }
 

@@ -137,13 +137,18 @@ class Hueclip : public ::testing::Test, public PickerDriver {
   std::string log_;
 };
 
-// While frozen the program pauses the stream: the cells, and what C copies, come from the block
-// it read before; the cells follow again once the stream resumes.
+// The cells and readouts up to the monitor's last pixel, however close to its edge the pointer
+// is. While frozen the program pauses the stream: the cells, and what C copies, come from the
+// block it read before; the cells follow again once the stream resumes.
 TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdgesAndFreeze) {
   EXPECT_EQ(Title(), "Hueclip");
   const Points edges = {{100, 100}, {257, 130}, {0, 0},    {639, 0}, {0, 479},
                         {300, 479}, {639, 479}, {420, 60}, {2, 2}};
   CellsAt(ScreenAt, edges, true);
+  // Past the middle of the last pixel, which the compositor's rounding puts at 640, 480.
+  M().MovePointerTo(639.75, 479.75);
+  EXPECT_EQ(WaitForBlock(BlockAt(639, 479)), "");
+  EXPECT_EQ(CopiedBy([&] { Key(XK_c); }), CopyAllText(ReadoutsFor(639, 479, ScreenAt(639, 479))));
   FreezeAndResume(ScreenAt, {}, 301, 257, 300, 90);  // beyond 256: blue differs from the low corner
 }
 

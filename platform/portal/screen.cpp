@@ -46,8 +46,8 @@
 namespace hueclip::portal {
 namespace {
 
-// A picker passes ten times a second; this long without a pass means it is frozen.
-constexpr int kIdleMs = 300;
+// This long without a pass means the picker is frozen.
+constexpr int kIdleMs = 3 * kSampleIntervalMs;
 
 // When the streams are lost, new sessions are tried this long after the loss; a try that has
 // not started by the next one's time is given up (a portal may never answer when the desktop

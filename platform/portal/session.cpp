@@ -202,6 +202,7 @@ void PortalSession::AfterCreate(const QVariantMap& results) {
 }
 
 void PortalSession::AfterSelect() {
+  emit Choosing();
   Ask(Step::kStarting, QStringLiteral("Start"),
       {QVariant::fromValue(QDBusObjectPath(sessionPath_)), QString(), QVariantMap()});
 }

@@ -55,6 +55,10 @@ class PortalSession : public QObject {
   void Failed(hueclip::portal::Loss loss);
   // The portal refused the request that carried the restore token: the token is no good.
   void TokenRefused();
+  // The desktop is asked to start the sharing: it shows its dialog and waits for the user, unless
+  // the restore token lets it skip that (and even with one, when it cannot honour it, such as
+  // after a shared monitor was unplugged).
+  void Choosing();
 
  private slots:
   void OnResponse(uint response, const QVariantMap& results);

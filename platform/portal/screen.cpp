@@ -189,7 +189,6 @@ ScreenStates::Action PortalScreen::Feed(StateEvent event) {
       break;
     case Action::kGoLive:
       idle_.start();
-      lost_.reset();
       break;
     case Action::kPause:
       for (auto& stream : streams_) stream->Pause();
@@ -209,6 +208,7 @@ ScreenStates::Action PortalScreen::Feed(StateEvent event) {
     case Action::kDropTry:
       EndStreams();
       session_.reset();
+      lost_.reset();
       break;
     case Action::kLose:
       sight_.MarkLost(states_.Why());
@@ -233,12 +233,24 @@ void PortalScreen::Break() {
 
 void PortalScreen::AskAgain() {
   // When PipeWire went away, mutter ended every screen cast, and the lost session's Closed
-  // signal, however late it comes, says nothing of the user.
-  if (connection_ != nullptr && connection_->Broken()) lost_.reset();
+  // signal says nothing of the user.
+  const bool pipeWireGone = connection_ != nullptr && connection_->Broken();
   EndStreams();
   session_.reset();
   qCInfo(lcPortal) << "asking the portal again with the restore token";
-  Ask();
+  if (lost_ == nullptr || pipeWireGone) {
+    lost_.reset();
+    Ask();
+    return;
+  }
+  // By the portal's answer to the close, the Closed signal that says the user stopped the sharing
+  // has come, if the portal had it.
+  connect(lost_.get(), &PortalSession::Ended, this, [this] {
+    if (states_.Now() != State::kRetrying) return;
+    lost_.release()->deleteLater();
+    Ask();
+  });
+  lost_->End();
 }
 
 void PortalScreen::EndStreams() {

@@ -79,8 +79,8 @@ class PortalScreen final : public QObject, public Screen {
   QString token_;  // the newest restore token, for a new session
   ScreenStates states_;
   std::unique_ptr<PortalSession> session_;
-  // The session whose streams were lost, heard until the recovery ends: its Closed signal, should
-  // it come late, says that the user stopped the sharing.
+  // The session whose streams were lost, until it is closed before the next try: its Closed
+  // signal, should it come late, says that the user stopped the sharing.
   std::unique_ptr<PortalSession> lost_;
   std::unique_ptr<PipeWireConnection> connection_;
   std::vector<PortalStream> monitors_;

@@ -28,7 +28,7 @@
 //                kLostClosed                 kLost           kLose (stopped)
 // kAwaitingData  kData                       kLive           kGoLive
 //                kStreamsLost                next try        kBreak
-//                kClosed, kLostClosed        kLost           kLose (stopped)
+//                kClosed                     kLost           kLose (stopped)
 //                kTimerDue (2, 3, 4 s)       next try        kDropTry
 //
 // "next try": kBroken with the action given, while a restore token is held and fewer than three
@@ -43,9 +43,9 @@
 //    honour it (a monitor unplugged since). The user looking at it is waited for however long
 //    they take, and no timer tears the dialog down.
 //  - The first try waits a second after the loss: the desktop's word that the user stopped the
-//    sharing (the session's Closed signal) comes shortly after the streams end. It may come
-//    later still: the session whose streams were lost goes on being heard until the recovery
-//    ends, and the desktop sends its Closed before it answers the next session's start.
+//    sharing (the session's Closed signal) comes shortly after the streams end. Should it come
+//    later, it still comes before the portal's answer to the close of that session, which the
+//    try awaits before it asks anew.
 //  - A session that the desktop closes before it ever shared anything has failed; one closed
 //    after, while PipeWire stays up, was stopped by the user (or its monitor unplugged).
 #include "platform/portal/screen_states.h"
@@ -161,7 +161,6 @@ Action ScreenStates::On(Event event) {
         case Event::kStreamsLost:
           return NextTry(Action::kBreak);
         case Event::kClosed:
-        case Event::kLostClosed:
           return Lose(Loss::kStopped);
         case Event::kTimerDue:
           return NextTry(Action::kDropTry);

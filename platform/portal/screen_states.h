@@ -15,7 +15,7 @@ class ScreenStates {
     kLive,          // the streams run
     kPaused,        // the streams are paused, as no pass came for a while (a frozen picker)
     kBroken,        // the streams were lost: the next try waits its time
-    kRetrying,      // a new session is asked for with the restore token: the desktop answers
+    kRetrying,      // the lost session is closed, a new one asked for: the desktop answers
     kAskingUser,    // the desktop may show its sharing dialog: the user answers
     kAwaitingData,  // the new session's streams are set up: their first buffer is awaited
     kLost,          // for good
@@ -24,27 +24,27 @@ class ScreenStates {
     kStarted,       // the session shares the monitors
     kTokenGiven,    // the session gave a restore token, which is stored
     kTokenRefused,  // the portal refused the restore token: the session asks the user instead
-    kChoosing,     // the session asked the desktop to start: its dialog comes unless a token serves
-    kRefused,      // the user said no in the dialog
-    kFailed,       // the portal or the desktop could not set the sharing up
-    kUnavailable,  // no portal could be started, or it cannot give the pointer's position
-    kClosed,       // the desktop ended the session, PipeWire staying up
-    kLostClosed,   // the desktop ended the session whose streams were lost, PipeWire staying up
-    kStreamsLost,  // a stream or its node went away, or PipeWire itself
-    kData,         // a buffer came from a stream
-    kTimerDue,     // the state's timer ran out
-    kPass,         // a pass asks for the screen
-    kIdle,         // no pass came for a while
+    kChoosing,      // the desktop is asked to start: its dialog comes unless a token serves
+    kRefused,       // the user said no in the dialog
+    kFailed,        // the portal or the desktop could not set the sharing up
+    kUnavailable,   // no portal could be started, or it cannot give the pointer's position
+    kClosed,        // the desktop ended the session, PipeWire staying up
+    kLostClosed,    // the desktop ended the session whose streams were lost, PipeWire staying up
+    kStreamsLost,   // a stream or its node went away, or PipeWire itself
+    kData,          // a buffer came from a stream
+    kTimerDue,      // the state's timer ran out
+    kPass,          // a pass asks for the screen
+    kIdle,          // no pass came for a while
   };
   enum class Action {
     kNone,
     kConnect,   // set up the streams of the session that started, and watch for passes
-    kGoLive,    // watch for passes; the session whose streams were lost is let go
+    kGoLive,    // watch for passes
     kPause,     // pause the streams
     kResume,    // resume them
-    kBreak,     // the streams are lost: forget the pointer; their session goes on being heard
-    kAskAgain,  // end the streams and the session of the last try, and ask anew with the token
-    kDropTry,   // end the try's streams and session
+    kBreak,     // the streams are lost: forget the pointer; their session is heard until closed
+    kAskAgain,  // end the last try, close the lost session, await the portal, ask with the token
+    kDropTry,   // end the try's streams and sessions
     kLose,      // end everything and tell the user why (Why())
     kHandOver,  // end everything: another way of reading the screen must serve
   };

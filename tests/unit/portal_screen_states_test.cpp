@@ -65,7 +65,6 @@ TEST(PortalScreenStates, EveryPathEndsLiveOrLostWithAMessage) {
       {"started data closed", "lost: stopped"},
       {"started data lost lost-closed", "lost: stopped"},
       {"started data lost due lost-closed", "lost: stopped"},
-      {"started data lost due started lost-closed", "lost: stopped"},
       // Given up after the last try: the desktop never answers, or fails...
       {"started data lost", "lost: broke off"},
       {"started data lost due failed due closed due unavailable", "lost: broke off"},

@@ -277,15 +277,25 @@ TEST_F(Hueclip, ASlowPortalIsWaitedFor) {
 }
 
 // The streams lost while the user keeps sharing: the program shares the screen again by itself
-// with its token, without a word, and samples as before. PipeWire and WirePlumber restart as
-// a desktop update does; the portal's GNOME backend ends as in a crash (mutter ends its screen
-// casts with it, and the bus starts it again when asked).
+// with its token, without a word, and samples as before. The portal's GNOME backend ends the cast
+// with no word to the program; PipeWire and WirePlumber restart as a desktop update does; the
+// backend ends as in a crash (mutter ends its screen casts with it, and the bus starts it again
+// when asked).
 TEST_F(Hueclip, SamplingGoesOnWhenTheStreamsAreLost) {
   std::string error;
+  const std::string backend = "org.freedesktop.impl.portal.desktop.gnome";
+  const std::string cast = "$(gdbus introspect --session --dest " + backend +
+                           " --object-path /org/freedesktop/portal/desktop --recurse | "
+                           "grep -o '/org/.*/session/.*/[^ ]*')";
   const std::pair<const char*, std::function<bool()>> losses[] = {
+      {"cast ended",
+       [&] {
+         return std::system(("gdbus call --session --dest " + backend + " --object-path " + cast +
+                             " --method org.freedesktop.impl.portal.Session.Close >/dev/null")
+                                .c_str()) == 0;
+       }},
       {"PipeWire restarted", [&] { return g_desktop->RestartPipeWire(&error); }},
-      {"backend ended", [&] { return EndOwnerOf("org.freedesktop.impl.portal.desktop.gnome"); }},
-  };
+      {"backend ended", [&] { return EndOwnerOf(backend); }}};
   for (const auto& [what, lose] : losses) {
     SCOPED_TRACE(what);
     CellsAt(ScreenAt, {{230, 70}});

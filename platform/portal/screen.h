@@ -32,7 +32,8 @@ class PortalScreen final : public QObject, public Screen {
     // reading the screen must serve. Nothing more comes.
     kUnavailable,
     // The streams have carried the pointer's position but no picture for a while; the screen
-    // goes on waiting for one. Once at most, and before any kLost.
+    // goes on waiting for one. Not again until a picture has come and the streams were lost and
+    // shared again; never after kLost.
     kNoPicture,
     // The screen cannot be read any more: the user refused, the portal failed, the sharing was
     // stopped from the desktop, or it broke off and could not be started again. Nothing more

@@ -176,7 +176,7 @@ void PortalScreen::OnFailed(const PortalSession* session, Loss loss) {
 
 ScreenStates::Action PortalScreen::Feed(StateEvent event) {
   const State before = states_.Now();
-  const Action action = states_.On(event);
+  const Action action = states_.Handle(event);
   if (states_.Now() != before) {
     if (states_.TimerMs() > 0)
       timer_.start(states_.TimerMs());

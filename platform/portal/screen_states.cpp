@@ -90,7 +90,7 @@ Action ScreenStates::NextTry(Action then) {
   return then;
 }
 
-Action ScreenStates::On(Event event) {
+Action ScreenStates::Handle(Event event) {
   if (event == Event::kTokenGiven) restorable_ = true;
   if (event == Event::kTokenRefused) restorable_ = false;
   switch (state_) {

@@ -52,7 +52,7 @@ class ScreenStates {
   // `tokenStored`: the first session asks with a restore token kept from an earlier run.
   explicit ScreenStates(bool tokenStored) : restorable_(tokenStored) {}
 
-  Action On(Event event);
+  Action Handle(Event event);
 
   State Now() const { return state_; }
   // How long the state waits for its kTimerDue; 0 when it waits for something else.

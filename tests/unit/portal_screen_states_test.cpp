@@ -32,7 +32,7 @@ std::string End(const std::string& events) {
   const char* losses[] = {"refused", "failed", "stopped", "broke off"};
   std::string told;
   const auto feed = [&](Event e) {
-    const Action a = s.On(e);
+    const Action a = s.Handle(e);
     if (a != Action::kLose && a != Action::kHandOver) return;
     told += std::string(told.empty() ? "" : ", ") +
             (a == Action::kLose ? std::string("lost: ") + losses[int(s.Why())] : "handed over");

@@ -150,10 +150,6 @@ class Hueclip : public ::testing::Test, public PickerDriver {
   Input& In() override { return *x_; }
   Image Shot() override { return x_->Grab(Client()); }
   std::string ClipboardText() override { return x_->Clipboard(); }
-  // CR LF between the lines, which Wine hands to X as LF.
-  std::string CopyAllText(const std::vector<std::string>& r) override {
-    return CopyAll(r, UnderWine() ? "\n" : "\r\n");
-  }
 
   std::vector<Window> pictures_;
   XDriver* x_ = nullptr;
@@ -465,7 +461,7 @@ TEST_F(HueclipElsewhere, DirectColourPixelsGoThroughTheColourMap) {
   server_.CreatePicture({150, 450, 40, 40}, [&](int x, int) { return int(pixels[x >= 15]); });
   ASSERT_NO_FATAL_FAILURE(Launch(server_));
   server_.MovePointer(165, 458);
-  const std::string expected = CopyAllText(ReadoutsFor(165, 458, colours[1]));
+  const std::string expected = CopyAll(ReadoutsFor(165, 458, colours[1]));
   std::string copied;
   server_.Poll(
       [&] {

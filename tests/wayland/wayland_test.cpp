@@ -335,7 +335,7 @@ class HueclipOnTwoMonitors : public Hueclip {
     M().MovePointer(from.first, from.second);
     ASSERT_TRUE(X().Poll([&] { return Cell(Shot(), 12, false) != unread; }, 5s));
     const std::string pos =
-        "Pos: " + std::to_string(from.first) + ", " + std::to_string(from.second) + "\r\n";
+        "Pos: " + std::to_string(from.first) + ", " + std::to_string(from.second) + "\n";
     std::string shown;
     X().Poll([&] { return (shown = CopiedBy([&] { M().Key(XK_c); })).starts_with(pos); }, 5s);
     ASSERT_TRUE(shown.starts_with(pos)) << shown;

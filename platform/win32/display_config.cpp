@@ -2,7 +2,7 @@
 
 #include <cwchar>
 
-#include "platform/win32/desktop_duplication.h"
+#include "platform/win32/dxgi_duplication.h"
 #include "platform/win32/scrgb.h"
 #include "platform/win32/win32.h"
 
@@ -82,7 +82,7 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
 class SystemHdrDisplays final : public HdrDisplays {
  public:
   std::vector<MonitorFacts> ReadMonitors() override { return ReadMonitorFacts(); }
-  std::unique_ptr<DesktopImage> Duplicate(const MonitorFacts& monitor) override {
+  std::unique_ptr<DesktopDuplication> Duplicate(const MonitorFacts& monitor) override {
     return DuplicateMonitor(reinterpret_cast<HMONITOR>(monitor.handle));
   }
 };

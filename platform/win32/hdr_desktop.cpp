@@ -28,15 +28,16 @@ bool HdrDesktop::Read(std::int32_t left, std::int32_t top, Block& pixels,
     const PixelRect area = PixelBlockContext::ClipBlock(left, top, on);
     if (area.Empty()) continue;
     if (!monitor.duplication)
-      monitor.duplication = std::make_unique<Duplication>(displays_->Duplicate(monitor.facts));
+      monitor.duplication =
+          std::make_unique<DuplicationPolicy>(displays_->Duplicate(monitor.facts));
     std::array<std::uint16_t, kSize * kSize * 4> rgba{};
     const PixelRect relative{area.left - on.left, area.top - on.top, area.width, area.height};
     switch (monitor.duplication->Read(relative, rgba.data())) {
-      case Duplication::Result::kUnreadable:
+      case DuplicationPolicy::Result::kUnreadable:
         return false;
-      case Duplication::Result::kUseGdi:
+      case DuplicationPolicy::Result::kUseGdi:
         continue;
-      case Duplication::Result::kRead:
+      case DuplicationPolicy::Result::kRead:
         break;
     }
     const std::uint16_t* next = rgba.data();

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/pixel_block.h"
-#include "platform/win32/desktop_image.h"
-#include "platform/win32/duplication.h"
+#include "platform/win32/desktop_duplication.h"
+#include "platform/win32/duplication_policy.h"
 
 namespace hueclip::win32 {
 
@@ -27,8 +27,8 @@ class HdrDisplays {
  public:
   virtual ~HdrDisplays() = default;
   virtual std::vector<MonitorFacts> ReadMonitors() = 0;
-  // The desktop image of a monitor that shows HDR, not opened yet.
-  virtual std::unique_ptr<DesktopImage> Duplicate(const MonitorFacts& monitor) = 0;
+  // The desktop duplication of a monitor that shows HDR, not opened yet.
+  virtual std::unique_ptr<DesktopDuplication> Duplicate(const MonitorFacts& monitor) = 0;
 };
 
 // The pixels of a pass's block that lie on monitors showing HDR, read from their desktop
@@ -58,7 +58,7 @@ class HdrDesktop {
  private:
   struct Monitor {
     MonitorFacts facts;
-    std::unique_ptr<Duplication> duplication;  // made by the first read on it
+    std::unique_ptr<DuplicationPolicy> duplication;  // made by the first read on it
   };
 
   HdrDisplays* displays_;

@@ -3,8 +3,8 @@
 # unit tests build it on every system.
 if(NOT TARGET hueclip_win32_hdr_logic)
   add_library(hueclip_win32_hdr_logic STATIC
-    ${CMAKE_CURRENT_LIST_DIR}/desktop_image.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/duplication.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/desktop_duplication.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/duplication_policy.cpp
     ${CMAKE_CURRENT_LIST_DIR}/hdr_desktop.cpp
     ${CMAKE_CURRENT_LIST_DIR}/scrgb.cpp)
   target_link_libraries(hueclip_win32_hdr_logic PUBLIC hueclip_platform)

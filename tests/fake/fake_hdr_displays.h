@@ -10,7 +10,7 @@
 
 namespace hueclip::fake {
 
-using win32::DesktopImage;
+using win32::DesktopDuplication;
 
 // Monitors as the test sets them, and desktop images that answer as it scripts (kDone once the
 // script is done), hold scRGB 1.0 and log their calls. Like DXGI's, they refuse areas beyond
@@ -18,17 +18,17 @@ using win32::DesktopImage;
 class FakeHdrDisplays final : public win32::HdrDisplays {
  public:
   std::vector<win32::MonitorFacts> monitors;
-  std::deque<DesktopImage::Answer> answers;
+  std::deque<DesktopDuplication::Answer> answers;
   std::string log;
 
   std::vector<win32::MonitorFacts> ReadMonitors() override { return monitors; }
-  std::unique_ptr<DesktopImage> Duplicate(const win32::MonitorFacts& monitor) override {
+  std::unique_ptr<DesktopDuplication> Duplicate(const win32::MonitorFacts& monitor) override {
     log += "duplicate ";
     return std::make_unique<Image>(*this, monitor.bounds);
   }
 
  private:
-  class Image final : public DesktopImage {
+  class Image final : public DesktopDuplication {
    public:
     Image(FakeHdrDisplays& d, PixelRect on) : d_(d), on_(on) {}
     Answer Open() override { return Next("open"); }

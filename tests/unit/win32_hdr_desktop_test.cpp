@@ -8,7 +8,7 @@
 namespace hueclip::win32 {
 namespace {
 
-using Answer = DesktopImage::Answer;
+using Answer = DesktopDuplication::Answer;
 constexpr Answer kDone = Answer::kDone, kNoNewFrame = Answer::kNoNewFrame, kLost = Answer::kLost,
                  kDenied = Answer::kDenied, kUnavailable = Answer::kUnavailable;
 
@@ -84,7 +84,7 @@ TEST(Win32HdrDesktop, TriesARefusedDuplicationAgainAfterAWhile) {
   displays.monitors = {{{0, 0, 1920, 1080}, 80, 1}};
   displays.answers = {kUnavailable};
   HdrDesktop desktop(displays);
-  for (int i = 0; i <= Duplication::kRetryAfter; ++i) EXPECT_EQ(Pass(desktop, 0, 0), kGdi);
+  for (int i = 0; i <= DuplicationPolicy::kRetryAfter; ++i) EXPECT_EQ(Pass(desktop, 0, 0), kGdi);
   EXPECT_EQ(Pass(desktop, 0, 0), kWhite);
 }
 

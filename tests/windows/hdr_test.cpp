@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/win32/desktop_duplication.h"
+#include "platform/win32/dxgi_duplication.h"
 #include "platform/win32/screen.h"
 #include "tests/fake/fake_hdr_displays.h"
 #include "tests/windows/test_program.h"
@@ -13,7 +13,7 @@ namespace {
 
 using namespace hueclip::win32;
 using namespace hueclip::test_program;
-using Answer = DesktopImage::Answer;
+using Answer = DesktopDuplication::Answer;
 
 // The system's monitors, the first said to show HDR at 80 nits left of x = `hdrUpTo`.
 std::vector<MonitorFacts> PartlyHdr(int hdrUpTo) {
@@ -29,7 +29,7 @@ std::vector<MonitorFacts> PartlyHdr(int hdrUpTo) {
 class RealDuplications final : public HdrDisplays {
  public:
   std::vector<MonitorFacts> ReadMonitors() override { return PartlyHdr(10000); }
-  std::unique_ptr<DesktopImage> Duplicate(const MonitorFacts& monitor) override {
+  std::unique_ptr<DesktopDuplication> Duplicate(const MonitorFacts& monitor) override {
     return DuplicateMonitor(reinterpret_cast<HMONITOR>(monitor.handle));
   }
 };

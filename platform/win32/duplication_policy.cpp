@@ -1,20 +1,20 @@
-#include "platform/win32/duplication.h"
+#include "platform/win32/duplication_policy.h"
 
 namespace hueclip::win32 {
 
-using Answer = DesktopImage::Answer;
+using Answer = DesktopDuplication::Answer;
 
-Duplication::~Duplication() {
-  if (state_ == State::kOpen || state_ == State::kKept) image_->Close();
+DuplicationPolicy::~DuplicationPolicy() {
+  if (state_ == State::kOpen || state_ == State::kKept) duplication_->Close();
 }
 
-void Duplication::Close(State next) {
-  image_->Close();
+void DuplicationPolicy::Close(State next) {
+  duplication_->Close();
   state_ = next;
   readsRefused_ = 0;
 }
 
-Duplication::Result Duplication::Read(PixelRect area, std::uint16_t* rgba) {
+DuplicationPolicy::Result DuplicationPolicy::Read(PixelRect area, std::uint16_t* rgba) {
   if (state_ == State::kRefused) {
     if (readsRefused_++ < kRetryAfter) return Result::kUseGdi;
     state_ = State::kClosed;
@@ -24,15 +24,15 @@ Duplication::Result Duplication::Read(PixelRect area, std::uint16_t* rgba) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     Answer answer = Answer::kDone;
     if (state_ == State::kClosed) {
-      answer = image_->Open();
+      answer = duplication_->Open();
       if (answer == Answer::kDone) state_ = State::kOpen;
     }
     if (answer == Answer::kDone)
-      answer = image_->Refresh(state_ == State::kOpen ? kFirstFrameWaitMs : 0);
+      answer = duplication_->Refresh(state_ == State::kOpen ? kFirstFrameWaitMs : 0);
     if (answer == Answer::kDone) state_ = State::kKept;
     // A still desktop sends no frame: the one kept is still what it shows.
     if (answer == Answer::kNoNewFrame && state_ == State::kKept) answer = Answer::kDone;
-    if (answer == Answer::kDone) answer = image_->Read(area, rgba);
+    if (answer == Answer::kDone) answer = duplication_->Read(area, rgba);
     switch (answer) {
       case Answer::kDone:
         return Result::kRead;

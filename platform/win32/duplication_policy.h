@@ -3,14 +3,14 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/win32/desktop_image.h"
+#include "platform/win32/desktop_duplication.h"
 
 namespace hueclip::win32 {
 
-// What the passes do with one HDR monitor's desktop image: open it when first needed, keep the
+// When the passes use one HDR monitor's desktop duplication: open it when first needed, keep the
 // last frame for a still desktop, make it again when it is lost, and leave it to GDI for a while
 // where it cannot be had.
-class Duplication {
+class DuplicationPolicy {
  public:
   // How many reads a monitor whose duplication could not be had is read through GDI before it
   // is tried again: about five seconds of passes on it (another program may have let go of one
@@ -26,13 +26,14 @@ class Duplication {
     kUnreadable,  // nothing can be read now: the pass leaves the window as it was
   };
 
-  explicit Duplication(std::unique_ptr<DesktopImage> image) : image_(std::move(image)) {}
-  ~Duplication();
-  Duplication(const Duplication&) = delete;
-  Duplication& operator=(const Duplication&) = delete;
+  explicit DuplicationPolicy(std::unique_ptr<DesktopDuplication> duplication)
+      : duplication_(std::move(duplication)) {}
+  ~DuplicationPolicy();
+  DuplicationPolicy(const DuplicationPolicy&) = delete;
+  DuplicationPolicy& operator=(const DuplicationPolicy&) = delete;
 
   // Reads `area` (monitor-relative) of the desktop as it is now, or as it was when it last
-  // changed, into `rgba` (see DesktopImage::Read).
+  // changed, into `rgba` (see DesktopDuplication::Read).
   Result Read(PixelRect area, std::uint16_t* rgba);
 
  private:
@@ -46,7 +47,7 @@ class Duplication {
   // Closes the duplication and goes to `next`.
   void Close(State next);
 
-  std::unique_ptr<DesktopImage> image_;
+  std::unique_ptr<DesktopDuplication> duplication_;
   State state_ = State::kClosed;
   int readsRefused_ = 0;  // in kRefused
 };

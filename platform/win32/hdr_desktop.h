@@ -9,27 +9,9 @@
 #include "platform/pixel_block.h"
 #include "platform/win32/desktop_duplication.h"
 #include "platform/win32/duplication_policy.h"
+#include "platform/win32/hdr_displays.h"
 
 namespace hueclip::win32 {
-
-// What a pass needs to know of one monitor.
-struct MonitorFacts {
-  PixelRect bounds;           // in screen pixels
-  double whiteNits = 0;       // its SDR white level where it shows HDR; 0 where it does not
-  std::uintptr_t handle = 0;  // the HMONITOR
-
-  bool operator==(const MonitorFacts&) const = default;
-};
-
-// What the system tells of its monitors and gives of their desktops. The system's are
-// DisplayConfig's facts and DXGI's duplications (display_config.h); tests put in fakes.
-class HdrDisplays {
- public:
-  virtual ~HdrDisplays() = default;
-  virtual std::vector<MonitorFacts> ReadMonitors() = 0;
-  // The desktop duplication of a monitor that shows HDR, not opened yet.
-  virtual std::unique_ptr<DesktopDuplication> Duplicate(const MonitorFacts& monitor) = 0;
-};
 
 // The pixels of a pass's block that lie on monitors showing HDR, read from their desktop
 // images in 16-bit float and brought back to the 8-bit sRGB values they were drawn with. GDI

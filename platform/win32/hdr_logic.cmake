@@ -6,6 +6,7 @@ if(NOT TARGET hueclip_win32_hdr_logic)
     ${CMAKE_CURRENT_LIST_DIR}/desktop_duplication.cpp
     ${CMAKE_CURRENT_LIST_DIR}/duplication_policy.cpp
     ${CMAKE_CURRENT_LIST_DIR}/hdr_desktop.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/hdr_displays.cpp
     ${CMAKE_CURRENT_LIST_DIR}/scrgb.cpp)
   target_link_libraries(hueclip_win32_hdr_logic PUBLIC hueclip_platform)
 endif()

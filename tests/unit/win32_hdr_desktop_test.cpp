@@ -121,6 +121,33 @@ TEST(Win32HdrDesktop, SeesAWhiteLevelChangeAfterDisplaysChanged) {
             "close ");
 }
 
+// DisplayConfig's answers: the colour mode where Windows 11 24H2 and later tell it, the older
+// answer before; a white level of 3000 is 240 nits.
+TEST(Win32HdrDisplays, TakesOnlyAMonitorShowingHdrForOne) {
+  using Mode = PathColour::Mode;
+  const struct {
+    PathColour colour;
+    double nits;
+  } cases[] = {
+      {{Mode::kHdr, false, false, 3000}, 240},
+      // An SDR monitor with automatic colour management: the older answer says enabled.
+      {{Mode::kWideColour, true, false, 3000}, 0},
+      {{Mode::kSdr, true, false, 3000}, 0},
+      {{Mode::kHdr, false, false, 0}, 0},  // no white level answered
+      {{Mode::kUnknown, true, false, 3000}, 240},
+      {{Mode::kUnknown, true, true, 3000}, 0},  // wide colour enforced
+      {{Mode::kUnknown, false, false, 3000}, 0},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(HdrWhiteNits(cases[i].colour), cases[i].nits) << "case " << i;
+  // That monitor in SDR with colour management on is read through GDI, as it is.
+  FakeDisplays displays;
+  displays.monitors = {{{0, 0, 1920, 1080}, HdrWhiteNits(cases[1].colour), 1}};
+  HdrDesktop desktop(displays);
+  EXPECT_EQ(Pass(desktop, 0, 0), kGdi);
+  EXPECT_EQ(displays.log, "");
+}
+
 // Where a turned desktop's pixels lie in its duplication's image, after the rotations of
 // Microsoft's desktop duplication sample, on a desktop 4 wide and 3 high.
 TEST(Win32HdrDesktop, FindsPixelsOfATurnedDesktopInItsImage) {

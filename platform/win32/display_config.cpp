@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "platform/win32/dxgi_duplication.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32.h"
 
 namespace hueclip::win32 {
@@ -110,20 +111,24 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   return TRUE;
 }
 
-class SystemHdrDisplays final : public HdrDisplays {
- public:
-  std::vector<MonitorFacts> ReadMonitors() override { return ReadMonitorFacts(); }
-  std::unique_ptr<DesktopDuplication> Duplicate(const MonitorFacts& monitor) override {
-    return DuplicateMonitor(reinterpret_cast<HMONITOR>(monitor.handle));
-  }
-};
-
 }  // namespace
 
 std::vector<MonitorFacts> ReadMonitorFacts() {
   Enumeration enumeration{ActivePaths(), {}};
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&enumeration));
   return enumeration.monitors;
+}
+
+std::vector<MonitorFacts> SystemHdrDisplays::ReadMonitors() { return ReadMonitorFacts(); }
+
+std::unique_ptr<DesktopDuplication> SystemHdrDisplays::Duplicate(const MonitorFacts& monitor) {
+  return DuplicateMonitor(monitor);
+}
+
+std::int64_t SystemHdrDisplays::NowMs() { return static_cast<std::int64_t>(GetTickCount64()); }
+
+void SystemHdrDisplays::Trace(const std::string& line) {
+  OutputDebugStringW(Widen("Hueclip: " + line + "\n").c_str());
 }
 
 HdrDisplays& SystemDisplays() {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/pixel_rect.h"
@@ -36,14 +37,20 @@ struct PathColour {
 // 24H2, advanced colour that is not wide colour enforced on an SDR monitor is HDR.
 double HdrWhiteNits(const PathColour& colour);
 
-// What the system tells of its monitors and gives of their desktops. The system's are
-// DisplayConfig's facts and DXGI's duplications (display_config.h); tests put in fakes.
+// What the system tells of its monitors and gives of their desktops, its clock, and where the
+// reading says what it does. The system's are DisplayConfig's facts, DXGI's duplications, the
+// tick count and the debugger's output (display_config.h); tests put in fakes.
 class HdrDisplays {
  public:
   virtual ~HdrDisplays() = default;
   virtual std::vector<MonitorFacts> ReadMonitors() = 0;
   // The desktop duplication of a monitor that shows HDR, not opened yet.
   virtual std::unique_ptr<DesktopDuplication> Duplicate(const MonitorFacts& monitor) = 0;
+  // Milliseconds on a steady clock: when a back-off, a budget's window or an idle spell is over.
+  virtual std::int64_t NowMs() = 0;
+  // One line for someone watching the debugger's output (DebugView, say): which way a monitor is
+  // read now, and why. Only when that changes, never on every pass.
+  virtual void Trace(const std::string& line) = 0;
 };
 
 }  // namespace hueclip::win32

@@ -62,9 +62,12 @@ void ScreenContext::Grab(std::int32_t left, std::int32_t top,
   out.fill(-1);
   if (!dc_) return;
   // Pixels on monitors that show HDR first: where nothing can be read, neither can GDI.
-  std::array<bool, kSize * kSize> read{};
-  failed_ = !hdr_->Read(left, top, out, read);
-  if (failed_ || std::all_of(read.begin(), read.end(), [](bool done) { return done; })) return;
+  HdrDesktop::Block block;
+  failed_ = !hdr_->Read(left, top, block);
+  if (failed_) return;
+  for (std::size_t i = 0; i < out.size(); ++i) out[i] = block[i].colour;
+  if (std::none_of(block.begin(), block.end(), [](const BlockPixel& p) { return p.colour < 0; }))
+    return;
 
   // The part of the block that lies on the virtual screen; everything else stays unreadable.
   const PixelRect clip =
@@ -84,13 +87,12 @@ void ScreenContext::Grab(std::int32_t left, std::int32_t top,
     for (int dx = dx0; dx < dx0 + w; ++dx) {
       // Between monitors of different sizes the virtual screen has holes.
       const POINT p{static_cast<LONG>(left + dx), static_cast<LONG>(top + dy)};
-      if (read[static_cast<std::size_t>(dy * kSize + dx)] ||
-          !MonitorFromPoint(p, MONITOR_DEFAULTTONULL))
-        continue;
+      const auto i = static_cast<std::size_t>(dy * kSize + dx);
+      if (block[i].colour >= 0 || !MonitorFromPoint(p, MONITOR_DEFAULTTONULL)) continue;
       // The DIB holds 0x00RRGGBB; a colour value is 0x00BBGGRR.
-      const std::uint32_t v = buffer_->bits()[dy * kSize + dx];
-      out[static_cast<std::size_t>(dy * kSize + dx)] =
-          static_cast<std::int32_t>(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF));
+      const std::uint32_t v = buffer_->bits()[i];
+      out[i] = block[i].FromGdi(
+          static_cast<std::int32_t>(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF)));
     }
   }
 }

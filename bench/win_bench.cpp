@@ -7,9 +7,9 @@
 //                               "copies_per_pass": ..., "dxgi_loaded": ...}
 //   hueclip_win_bench soak N    N passes back to back, GDI and USER objects and memory before
 //                               and after
-//   hueclip_win_bench reopen N  times N openings of the first monitor's real duplication, each
-//                               from nothing, as after an idle release, and its letting go:
-//                               {"median_us": ..., "mean_us": ..., "answer": ...}
+//   hueclip_win_bench reopen N  times the first opening of the first monitor's real duplication,
+//                               then N more, as after an idle release (device and all let go
+//                               each time): {"first_us": ..., "median_us": ..., "answer": ...}
 #include <algorithm>
 #include <cstdio>
 #include <cwchar>
@@ -90,11 +90,13 @@ int wmain(int argc, wchar_t** argv) {
     const auto duplication =
         hueclip::win32::DuplicateMonitor(hueclip::win32::ReadMonitorFacts()[0]);
     int answer = 0;
-    std::vector<double> us = Time(n, [&] {
+    const auto open = [&] {
       answer = static_cast<int>(duplication->Open());
       duplication->Release();
-    });
-    std::printf("{\"reopens\": %ld, ", n);
+    };
+    const double first = Time(1, open)[0];
+    std::vector<double> us = Time(n, open);
+    std::printf("{\"reopens\": %ld, \"first_us\": %.3f, ", n, first);
     PrintTimes(us);
     std::printf(", \"answer\": %d, \"hresult\": \"0x%08X\"}\n", answer,
                 static_cast<unsigned>(duplication->LastError()));

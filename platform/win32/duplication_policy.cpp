@@ -1,6 +1,7 @@
 #include "platform/win32/duplication_policy.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -173,16 +174,18 @@ void DuplicationPolicy::Trace(State from, Event event) const {
       "unsupported",    "busy",           "unavailable",    "due",
       "display change", "desktop switch", "unread for 2 s", "window minimised"};
   const bool wasOpen = from == State::kAwaitingFrame || from == State::kFrameKept;
-  const char* why =
-      event == Event::kDone && wasOpen ? "new image" : kEvents[static_cast<int>(event)];
-  char line[240];
-  int length = std::snprintf(line, sizeof line, "monitor %dx%d at %d,%d, %.0f nits: %s (%s",
-                             facts_.bounds.width, facts_.bounds.height, facts_.bounds.left,
-                             facts_.bounds.top, facts_.whiteNits, Name(state_), why);
-  if (event >= Event::kLost && event <= Event::kUnavailable)
-    length += std::snprintf(line + length, sizeof line - length, ", HRESULT 0x%08X",
-                            static_cast<unsigned>(duplication_->LastError()));
-  system_->Trace(std::string(line, length) + ")");
+  const PixelRect& at = facts_.bounds;
+  std::string line =
+      "monitor " + std::to_string(at.width) + "x" + std::to_string(at.height) + " at " +
+      std::to_string(at.left) + "," + std::to_string(at.top) + ", " +
+      std::to_string(std::lround(facts_.whiteNits)) + " nits: " + Name(state_) + " (" +
+      (event == Event::kDone && wasOpen ? "new image" : kEvents[static_cast<int>(event)]);
+  if (event >= Event::kLost && event <= Event::kUnavailable) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(duplication_->LastError()));
+    line += std::string(", HRESULT ") + code;
+  }
+  system_->Trace(line + ")");
 }
 
 }  // namespace hueclip::win32

@@ -60,10 +60,6 @@ TEST(Win32HdrDesktop, ReadsThroughTheDuplicationOrFallsBack) {
        "duplicate open refresh50 read | refresh0:lost close open refresh50 read | refresh0:lost "
        "close open refresh50 read | refresh0:lost close open refresh50 read | refresh0:lost "
        "release | | open refresh50 read"},
-      {"... or until a display change", "H H H H I display H",
-       "duplicate open refresh50 read | refresh0:lost close open refresh50 read | refresh0:lost "
-       "close open refresh50 read | refresh0:lost close open refresh50 read | refresh0:lost "
-       "release monitors | open refresh50 read"},
       {"E_ACCESSDENIED: the window stays, the next pass tries again", "U H",
        "duplicate open:denied close | open refresh50 read"},
       {"a switch to the secure desktop", "H U",

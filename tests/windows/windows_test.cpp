@@ -395,8 +395,8 @@ void ScreenWiringChecks() {
       displays.now += hueclip::win32::DuplicationPolicy::kIdleMs;
       displays.log.clear();
     }
-    if (step < 13) return true;  // the screen's idle timer checks every second
-    if (step == 13) {
+    if (step < 15) return true;  // the screen's idle timer checks every second
+    if (step == 15) {
       Check(displays.log == "release ", "unread for 2 s, the screen's own timer lets it go",
             displays.log);
       displays.answers = {Answer::kUnsupported};

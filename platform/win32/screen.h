@@ -116,7 +116,7 @@ class Screen final : public hueclip::Screen {
   std::optional<BlockBuffer> buffer_;  // made again by a pass while it could not be made
   std::function<void(std::string_view)> tell_;
   HWND events_ = nullptr;
-  UINT_PTR idleTimer_ = 0;  // while set
+  UINT_PTR idleTimer_ = 0;  // the idle timer's id while it runs
 };
 
 }  // namespace hueclip::win32

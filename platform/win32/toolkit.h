@@ -21,6 +21,12 @@ enum class SystemChange {
 // Windows as native Win32 windows, with the program's one message loop.
 class Toolkit final : public hueclip::Toolkit {
  public:
+  // Listens for desktop switches from construction to destruction.
+  Toolkit();
+  ~Toolkit() override;
+  Toolkit(const Toolkit&) = delete;
+  Toolkit& operator=(const Toolkit&) = delete;
+
   std::unique_ptr<WindowPeer> CreatePeer(Window& window) override;
   void MessageBox(Window& owner, std::string_view text) override;
   // Throws, once the message loop has ended, an exception that a window procedure caught.
@@ -29,11 +35,6 @@ class Toolkit final : public hueclip::Toolkit {
   // Pumps messages until `done` says so; returns false when the program is quitting (the
   // WM_QUIT is posted again for the outer loop).
   bool RunUntil(const std::function<bool()>& done);
-
-  Toolkit();
-  ~Toolkit() override;
-  Toolkit(const Toolkit&) = delete;
-  Toolkit& operator=(const Toolkit&) = delete;
 
   // Calls `heard` with what changed around the program that the screen's reading must know.
   void OnSystemChange(std::function<void(SystemChange)> heard) { heard_ = std::move(heard); }

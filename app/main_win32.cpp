@@ -6,6 +6,9 @@
 #include "ui/main_window.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // DLLs loaded from here on come from the system folder only, never from beside the program:
+  // hueclip.exe is often started from Downloads, where anything may lie.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   try {
     hueclip::win32::Platform platform;
     hueclip::MainWindow main(platform.services());

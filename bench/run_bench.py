@@ -381,6 +381,10 @@ class Bench:
                                    capture_output=True, text=True, timeout=600)
                 passes.append(json.loads(r.stdout)["median_us"])
             w["pass_us"] = summary(passes)
+            w["sdr_pass"] = json.loads(r.stdout)
+            r = subprocess.run(["wine", bench_exe, "reopen", "20"], env=env,
+                               capture_output=True, text=True, timeout=600)
+            w["reopen"] = json.loads(r.stdout)
             r = subprocess.run(["wine", bench_exe, "soak", str(self.a.soak_passes)], env=env,
                                capture_output=True, text=True, timeout=1800)
             w["soak"] = json.loads(r.stdout)
@@ -539,6 +543,17 @@ def budgets(res):
         add("hueclip.exe imports only Windows DLLs", ", ".join(w["imports"]), not foreign)
         if w.get("pass_us"):
             add("one pass under Wine (informative)", fmt(w["pass_us"], "us"), True)
+        sdr = w.get("sdr_pass")
+        if sdr:
+            add("SDR monitors under Wine: one BitBlt a pass, no DXGI",
+                f"{sdr['copies_per_pass']:.2f} copies a pass, dxgi.dll "
+                f"{'loaded' if sdr['dxgi_loaded'] else 'not loaded'}",
+                sdr["copies_per_pass"] == 1 and not sdr["dxgi_loaded"])
+        if w.get("reopen"):
+            add("opening a duplication under Wine (informative)",
+                f"first {w['reopen']['first_us'] / 1000:.0f} ms, again "
+                f"{w['reopen']['median_us'] / 1000:.0f} ms (Wine's software Direct3D; "
+                f"DuplicateOutput1 answers {w['reopen']['hresult']})", True)
         if w.get("soak"):
             add(*soak_verdict("soak, Wine", w["soak"], "gui", "total"))
     return out

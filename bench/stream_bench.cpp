@@ -55,7 +55,7 @@ void ColdCaches() {
 void BM_PointerUpdatesAfterAPicture(benchmark::State& state) {
   const Recording rec(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   std::int64_t told = 0;
-  StreamIntake intake([&](const PointerReport& p) { told += p.onMonitor ? p.x : 0; });
+  StreamIntake intake([&](const PointerReport& p) { told += p.x; });
   intake.SetFormat(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
                    PixelOrder::kBgrx);
   for (auto _ : state) {

@@ -14,7 +14,6 @@ inline constexpr int kCellCount = 25;
 inline constexpr std::int16_t kCentreCell = 12;
 inline constexpr Colour kSelectedBorder = 0xFF00FF;  // magenta
 inline constexpr Colour kUnselectedBorder = 0;
-inline constexpr int kSampleIntervalMs = 100;
 
 // Key codes of the commands (Windows virtual-key codes).
 enum KeyCommand : std::int16_t {

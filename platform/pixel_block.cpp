@@ -16,4 +16,12 @@ std::int32_t PixelBlockContext::GetPixel(std::int32_t x, std::int32_t y) {
   return pixels_[static_cast<std::size_t>(dy * kSize + dx)];
 }
 
+void PixelBlockContext::Hold(std::int32_t left, std::int32_t top,
+                             const std::array<std::int32_t, kSize * kSize>& pixels) {
+  grabbed_ = true;
+  left_ = left;
+  top_ = top;
+  pixels_ = pixels;
+}
+
 }  // namespace hueclip

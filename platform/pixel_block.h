@@ -31,6 +31,9 @@ class PixelBlockContext : public ScreenContext {
   // negative where a pixel cannot be read. Must never fail outright.
   virtual void Grab(std::int32_t left, std::int32_t top,
                     std::array<std::int32_t, kSize * kSize>& out) = 0;
+  // Holds `pixels`, grabbed at (left, top) by the provider, for the reads that follow.
+  void Hold(std::int32_t left, std::int32_t top,
+            const std::array<std::int32_t, kSize * kSize>& pixels);
 
  private:
   bool grabbed_ = false;

@@ -33,6 +33,10 @@ class ScreenContext {
   Point cursor_;
 };
 
+// A live picker takes a screen context this often. A screen that has seen no pass for several
+// times as long may take the picker to be frozen.
+inline constexpr int kSampleIntervalMs = 100;
+
 class Screen {
  public:
   virtual ~Screen() = default;

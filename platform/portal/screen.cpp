@@ -1,5 +1,7 @@
 // Screen provider for Wayland desktops: the xdg-desktop-portal ScreenCast interface (over Qt
-// D-Bus) and PipeWire.
+// D-Bus) and PipeWire. What it waits for, and every transition from one state to another
+// (starting, live, paused, a recovery's steps, lost), is ScreenStates', in the table at the top of
+// screen_states.cpp; this file does what they say.
 //
 // Supports:
 //  - every monitor, one stream each, placed as in the desktop's layout; black outside them;
@@ -12,7 +14,9 @@
 //    read nothing, until the compositor's first new frame (mutter sends one on resuming);
 //  - a portal that the session bus starts slowly: it is waited for, and nothing is read meanwhile;
 //  - PipeWire restarting, or a monitor's stream going away, while the user keeps sharing: new
-//    sessions are started with the restore token, silently, three tries within ten seconds.
+//    sessions are asked for with the restore token, silently, three tries at most, each a second
+//    after the loss or the last one's end; one for which the desktop shows its dialog again waits
+//    for the user.
 // Does not support:
 //  - a pointer on a monitor that was not shared, or hidden: nothing can be read then, and the
 //    picker keeps what it showed;
@@ -36,7 +40,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <iterator>
 
 #include "platform/portal/log.h"
 #include "platform/portal/pipewire_connection.h"
@@ -46,15 +49,12 @@
 namespace hueclip::portal {
 namespace {
 
-// A picker passes ten times a second; this long without a pass means it is frozen.
-constexpr int kIdleMs = 300;
+using State = ScreenStates::State;
+using Action = ScreenStates::Action;
+using StateEvent = ScreenStates::Event;
 
-// When the streams are lost, new sessions are tried this long after the loss; a try that has
-// not started by the next one's time is given up (a portal may never answer when the desktop
-// cannot start the screen cast), and by the last time the sharing is lost. The first wait also
-// leaves the desktop time to tell whether the user stopped the sharing (the session's Closed
-// signal comes shortly after the streams end then).
-constexpr int kTriesAtMs[] = {1000, 3000, 6000, 10000};
+// This long without a pass means the picker is frozen.
+constexpr int kIdleMs = 3 * kSampleIntervalMs;
 
 }  // namespace
 
@@ -80,13 +80,14 @@ class PortalScreen::Context final : public ScreenContext {
 PortalScreen::PortalScreen(Listener listener)
     : listener_(std::move(listener)),
       tokenPath_(RestoreTokenPath(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"))),
-      token_(QString::fromStdString(LoadRestoreToken(tokenPath_))) {
+      token_(QString::fromStdString(LoadRestoreToken(tokenPath_))),
+      states_(!token_.isEmpty()) {
   idle_.setSingleShot(true);
   idle_.setInterval(kIdleMs);
-  connect(&idle_, &QTimer::timeout, this, &PortalScreen::Pause);
-  restart_.setSingleShot(true);
-  connect(&restart_, &QTimer::timeout, this, &PortalScreen::Restart);
-  Ask(token_);
+  connect(&idle_, &QTimer::timeout, this, [this] { Feed(StateEvent::kIdle); });
+  timer_.setSingleShot(true);
+  connect(&timer_, &QTimer::timeout, this, [this] { Feed(StateEvent::kTimerDue); });
+  Ask();
 }
 
 PortalScreen::~PortalScreen() {
@@ -94,45 +95,53 @@ PortalScreen::~PortalScreen() {
   connection_.reset();
 }
 
-void PortalScreen::Ask(const QString& token) {
-  session_ = std::make_unique<PortalSession>(token);
-  connect(session_.get(), &PortalSession::Started, this, &PortalScreen::OnStarted);
-  connect(session_.get(), &PortalSession::Unavailable, this, &PortalScreen::OnUnavailable);
-  connect(session_.get(), &PortalSession::Failed, this, &PortalScreen::OnFailed);
-  connect(session_.get(), &PortalSession::TokenRefused, this, [this] {
+void PortalScreen::Ask() {
+  session_ = std::make_unique<PortalSession>(token_);
+  const PortalSession* session = session_.get();
+  connect(session, &PortalSession::Started, this, &PortalScreen::OnStarted);
+  connect(session, &PortalSession::Unavailable, this, [this] { Feed(StateEvent::kUnavailable); });
+  connect(session, &PortalSession::Failed, this,
+          [this, session](Loss loss) { OnFailed(session, loss); });
+  connect(session, &PortalSession::TokenRefused, this, [this] {
     token_.clear();
     ForgetRestoreToken(tokenPath_);
-    restart_.stop();  // the user is asked now, and may take their time
+    Feed(StateEvent::kTokenRefused);
   });
+  connect(session, &PortalSession::Choosing, this, [this] { Feed(StateEvent::kChoosing); });
   session_->Start();
 }
 
 void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const QString& token) {
-  if (state_ == State::kLost) {
-    close(fd);
-    return;
-  }
-  if (state_ == State::kBroken)
-    state_ = State::kRecovering;
-  else
-    GoLive();
-  sight_.NoteShared();
   if (!token.isEmpty()) {
     token_ = token;
     SaveRestoreToken(tokenPath_, token.toStdString());
+    Feed(StateEvent::kTokenGiven);
   }
+  if (Feed(StateEvent::kStarted) != Action::kConnect) {
+    close(fd);
+    return;
+  }
+  Connect(fd, streams);
+}
+
+void PortalScreen::Connect(int fd, const QList<PortalStream>& streams) {
+  sight_.NoteShared();
+  idle_.start();  // streams that no pass ever asks for (a frozen picker) are paused too
   connection_ = std::make_unique<PipeWireConnection>(
-      fd, [this] { Break(); },
+      fd, [this] { Feed(StateEvent::kStreamsLost); },
       [this](std::uint32_t node) {
         // A monitor's node goes when the sharing is stopped, the monitor is unplugged, or the
         // compositor lost PipeWire.
         for (const PortalStream& monitor : monitors_) {
           if (monitor.nodeId != node) continue;
           qCInfo(lcPipeWire) << "node" << node << "went away";
-          Break();
+          Feed(StateEvent::kStreamsLost);
         }
       });
-  if (!connection_->Connected()) return Break();
+  if (!connection_->Connected()) {
+    Feed(StateEvent::kStreamsLost);
+    return;
+  }
   for (const PortalStream& monitor : streams) {
     const int index = static_cast<int>(streams_.size());
     monitors_.push_back(monitor);
@@ -140,115 +149,131 @@ void PortalScreen::OnStarted(int fd, const QList<PortalStream>& streams, const Q
         connection_->core(), monitor.nodeId,
         [this, index](const PointerReport& report) {
           sight_.NotePointer(Sight::Clock::now());
-          if (state_ == State::kRecovering) {  // data of the new session's streams
-            GoLive();
-            restart_.stop();
-          }
           pointer_.Update(index, report);
+          Feed(StateEvent::kData);
         },
-        [this] { Break(); }));
-    if (!streams_.back()->Connected()) return Break();
+        [this] { Feed(StateEvent::kStreamsLost); }));
+    if (!streams_.back()->Connected()) {
+      Feed(StateEvent::kStreamsLost);
+      return;
+    }
   }
 }
 
-// Whether a failure of the session is one try of a recovery, and the next is due.
-bool PortalScreen::RetryDue() const {
-  return (state_ == State::kBroken || state_ == State::kRecovering) && restart_.isActive();
-}
-
-void PortalScreen::OnUnavailable() {
-  if (!RetryDue()) Lose(Loss::kFailed, Event::kUnavailable);
-}
-
-void PortalScreen::OnFailed(Loss loss) {
+void PortalScreen::OnFailed(const PortalSession* session, Loss loss) {
+  StateEvent event = loss == Loss::kRefused ? StateEvent::kRefused : StateEvent::kFailed;
   if (loss == Loss::kStopped) {
-    // The session's end is the user's stop, unless PipeWire went away: mutter ends its screen
-    // casts then, and our own connection, broken as well, has told so by now.
+    // The desktop closed the session. When PipeWire went away, mutter ends its screen casts: our
+    // own connection, broken as well, says so once what it has pending is read.
     if (connection_ != nullptr) connection_->Dispatch();
-    return connection_ != nullptr && connection_->Broken() ? Break() : Lose(loss, Event::kLost);
+    const bool pipeWireGone = connection_ != nullptr && connection_->Broken();
+    event = pipeWireGone             ? StateEvent::kStreamsLost
+            : session == lost_.get() ? StateEvent::kLostClosed
+                                     : StateEvent::kClosed;
   }
-  // A refusal in a new session's dialog is final.
-  if (loss == Loss::kRefused || !RetryDue()) Lose(loss, Event::kLost);
+  Feed(event);
 }
 
-// The streams were lost without the user stopping the sharing: new sessions with the restore
-// token, which the portal grants without asking, until data comes again.
+ScreenStates::Action PortalScreen::Feed(StateEvent event) {
+  const State before = states_.Now();
+  const Action action = states_.Handle(event);
+  if (states_.Now() != before) {
+    if (states_.TimerMs() > 0)
+      timer_.start(states_.TimerMs());
+    else
+      timer_.stop();
+  }
+  switch (action) {
+    case Action::kNone:
+    case Action::kConnect:
+      break;
+    case Action::kGoLive:
+      idle_.start();
+      break;
+    case Action::kPause:
+      for (auto& stream : streams_) stream->Pause();
+      // What the pointer did while paused is unknown: wait for fresh data after resuming.
+      pointer_.Forget();
+      sight_.NotePause();
+      break;
+    case Action::kResume:
+      for (auto& stream : streams_) stream->Resume();
+      break;
+    case Action::kBreak:
+      Break();
+      break;
+    case Action::kAskAgain:
+      AskAgain();
+      break;
+    case Action::kDropTry:
+      EndStreams();
+      session_.reset();
+      lost_.reset();
+      break;
+    case Action::kLose:
+      sight_.MarkLost(states_.Why());
+      qCInfo(lcPortal).noquote() << QString::fromStdString(sight_.Why());
+      EndAll();
+      Notify(Event::kLost, sight_.Why());
+      break;
+    case Action::kHandOver:
+      EndAll();
+      Notify(Event::kUnavailable, {});
+      break;
+  }
+  return action;
+}
+
+// The streams stay until the next try: this may run inside their own callbacks.
 void PortalScreen::Break() {
   pointer_.Forget();
   sight_.NotePause();
-  switch (state_) {
-    case State::kLost:
-    case State::kBroken:
-      return;
-    case State::kRecovering:  // the tries go on
-      state_ = State::kBroken;
-      return;
-    case State::kStarting:
-    case State::kLive:
-    case State::kPaused:
-      break;
-  }
-  if (token_.isEmpty()) return Lose(Loss::kBrokeOff, Event::kLost);
-  state_ = State::kBroken;
-  tries_ = 0;
-  restart_.start(kTriesAtMs[0]);
+  lost_ = std::move(session_);
 }
 
-void PortalScreen::Restart() {
+void PortalScreen::AskAgain() {
+  // When PipeWire went away, mutter ended every screen cast, and the lost session's Closed
+  // signal says nothing of the user.
+  const bool pipeWireGone = connection_ != nullptr && connection_->Broken();
+  EndStreams();
+  session_.reset();
+  qCInfo(lcPortal) << "asking the portal again with the restore token";
+  if (lost_ == nullptr || pipeWireGone) {
+    lost_.reset();
+    Ask();
+    return;
+  }
+  // By the portal's answer to the close, the Closed signal that says the user stopped the sharing
+  // has come, if the portal had it.
+  connect(lost_.get(), &PortalSession::Ended, this, [this] {
+    if (states_.Now() != State::kRetrying) return;
+    lost_.release()->deleteLater();
+    Ask();
+  });
+  lost_->End();
+}
+
+void PortalScreen::EndStreams() {
   streams_.clear();
   monitors_.clear();
   connection_.reset();
-  session_.reset();
-  state_ = State::kBroken;
-  if (tries_ + 1 == std::size(kTriesAtMs) || token_.isEmpty())
-    return Lose(Loss::kBrokeOff, Event::kLost);
-  restart_.start(kTriesAtMs[tries_ + 1] - kTriesAtMs[tries_]);
-  ++tries_;
-  Ask(token_);
+  pointer_.Forget();
 }
 
-void PortalScreen::Lose(Loss loss, Event event) {
-  if (state_ == State::kLost) return;
-  state_ = State::kLost;
-  restart_.stop();
-  sight_.MarkLost(loss);
-  qCInfo(lcPortal).noquote() << QString::fromStdString(sight_.Why());
-  // Streams and session are not torn down inside their own callbacks.
+// Not torn down inside their own callbacks.
+void PortalScreen::EndAll() {
   QTimer::singleShot(0, this, [this] {
-    streams_.clear();
-    connection_.reset();
+    EndStreams();
     session_.reset();
+    lost_.reset();
   });
-  Tell(event, event == Event::kUnavailable ? std::string() : sight_.Why());
 }
 
 // The owner is told from the event loop, never from a pass.
-void PortalScreen::Tell(Event event, std::string notice) {
+void PortalScreen::Notify(Event event, std::string notice) {
   QTimer::singleShot(0, this, [this, event, notice = std::move(notice)] {
     if (listener_) listener_(event, notice);
   });
-}
-
-void PortalScreen::Pause() {
-  // A new session's streams are left running until they have sent something.
-  if (state_ != State::kLive) return;
-  state_ = State::kPaused;
-  for (auto& stream : streams_) stream->Pause();
-  // What the pointer did while paused is unknown: wait for fresh data after resuming.
-  pointer_.Forget();
-  sight_.NotePause();
-}
-
-// The idle timer runs from here as well as from each pass, so that streams that no pass ever asks
-// for (the picker was frozen before they started) are paused too.
-void PortalScreen::GoLive() {
-  state_ = State::kLive;
-  idle_.start();
-}
-
-void PortalScreen::Resume() {
-  state_ = State::kLive;
-  for (auto& stream : streams_) stream->Resume();
 }
 
 std::vector<PixelRect> PortalScreen::Rects() const {
@@ -262,18 +287,14 @@ std::vector<PixelRect> PortalScreen::Rects() const {
 }
 
 std::unique_ptr<ScreenContext> PortalScreen::GetWindowDC() {
-  if (state_ != State::kLive && state_ != State::kPaused && state_ != State::kRecovering)
-    return nullptr;
+  if (states_.Now() != State::kLive && states_.Now() != State::kPaused) return nullptr;
   idle_.start();
-  if (state_ == State::kPaused) {
-    Resume();
-    return nullptr;
-  }
+  if (Feed(StateEvent::kPass) == Action::kResume) return nullptr;
   for (const auto& stream : streams_)
     if (!stream->Frame().Empty()) sight_.NotePicture();
   if (sight_.MarkPictureless(Sight::Clock::now())) {
     qCInfo(lcPortal) << "the streams carry the pointer's position but no picture";
-    Tell(Event::kNoPicture, Sight::NoPictureNotice());
+    Notify(Event::kNoPicture, Sight::NoPictureNotice());
   }
   const int pointed = pointer_.Monitor();
   if (pointed < 0 || streams_[static_cast<std::size_t>(pointed)]->Frame().Empty()) return nullptr;

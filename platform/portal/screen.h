@@ -12,6 +12,7 @@
 #include "platform/portal/loss.h"
 #include "platform/portal/monitor_layout.h"
 #include "platform/portal/pointer_tracker.h"
+#include "platform/portal/screen_states.h"
 #include "platform/portal/session.h"
 #include "platform/portal/sight.h"
 #include "platform/services.h"
@@ -31,7 +32,8 @@ class PortalScreen final : public QObject, public Screen {
     // reading the screen must serve. Nothing more comes.
     kUnavailable,
     // The streams have carried the pointer's position but no picture for a while; the screen
-    // goes on waiting for one. Once at most, and before any kLost.
+    // goes on waiting for one. Not again until a picture has come and the streams were lost and
+    // shared again; never after kLost.
     kNoPicture,
     // The screen cannot be read any more: the user refused, the portal failed, the sharing was
     // stopped from the desktop, or it broke off and could not be started again. Nothing more
@@ -58,42 +60,36 @@ class PortalScreen final : public QObject, public Screen {
  private:
   class Context;
 
-  enum class State {
-    kStarting,    // the first session is asked for: no streams yet
-    kLive,        // the streams run
-    kPaused,      // the streams are paused, as no pass came for a while
-    kBroken,      // the streams were lost: a new session is due, or being asked for
-    kRecovering,  // a new session's streams are set up, and nothing came from them yet
-    kLost,        // for good
-  };
-
-  void Ask(const QString& token);
+  // A new session, with the newest restore token when there is one.
+  void Ask();
   void OnStarted(int fd, const QList<PortalStream>& streams, const QString& token);
-  void OnUnavailable();
-  void OnFailed(Loss loss);
+  void OnFailed(const PortalSession* session, Loss loss);
+  // Tells the states of `event`, runs their timer anew when their state changed, and does what
+  // they answer, but for kConnect, which is left to the caller that has the session's streams.
+  ScreenStates::Action Feed(ScreenStates::Event event);
+  void Connect(int fd, const QList<PortalStream>& streams);
+  void EndStreams();
   void Break();
-  void Restart();
-  bool RetryDue() const;
-  void Lose(Loss loss, Event event);
-  void Pause();
-  void GoLive();
-  void Resume();
-  void Tell(Event event, std::string notice);
+  void AskAgain();
+  void EndAll();
+  void Notify(Event event, std::string notice);
   std::vector<PixelRect> Rects() const;
 
   Listener listener_;
   std::string tokenPath_;
   QString token_;  // the newest restore token, for a new session
-  State state_ = State::kStarting;
-  std::size_t tries_ = 0;  // new sessions asked for since the streams were lost
+  ScreenStates states_;
   std::unique_ptr<PortalSession> session_;
+  // The session whose streams were lost, until it is closed before the next try: its Closed
+  // signal, should it come late, says that the user stopped the sharing.
+  std::unique_ptr<PortalSession> lost_;
   std::unique_ptr<PipeWireConnection> connection_;
   std::vector<PortalStream> monitors_;
   std::vector<std::unique_ptr<MonitorStream>> streams_;
   PointerTracker pointer_;
   Sight sight_;
-  QTimer idle_;
-  QTimer restart_;
+  QTimer idle_;   // no pass for a while: the picker is frozen
+  QTimer timer_;  // the state's own (ScreenStates::TimerMs)
 };
 
 }  // namespace hueclip::portal

@@ -78,6 +78,10 @@ QList<PortalStream> ReadStreams(const QVariant& value) {
   return streams;
 }
 
+QDBusMessage CloseCall(const QString& sessionPath) {
+  return QDBusMessage::createMethodCall(kService, sessionPath, kSession, QStringLiteral("Close"));
+}
+
 // Options and results as logged: the restore token, which grants the screen without asking,
 // stays out of the log.
 QVariantMap Logged(QVariantMap map) {
@@ -202,6 +206,7 @@ void PortalSession::AfterCreate(const QVariantMap& results) {
 }
 
 void PortalSession::AfterSelect() {
+  emit Choosing();
   Ask(Step::kStarting, QStringLiteral("Start"),
       {QVariant::fromValue(QDBusObjectPath(sessionPath_)), QString(), QVariantMap()});
 }
@@ -276,14 +281,32 @@ void PortalSession::GiveUp() {
   emit Unavailable();
 }
 
+void PortalSession::End() {
+  StopListening();
+  if (sessionPath_.isEmpty()) {
+    emit Ended();
+    return;
+  }
+  auto* watcher = new QDBusPendingCallWatcher(
+      QDBusConnection::sessionBus().asyncCall(CloseCall(sessionPath_)), this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this,
+          [this](QDBusPendingCallWatcher* finished) {
+            finished->deleteLater();
+            StopHearingClosed();
+            emit Ended();
+          });
+}
+
 void PortalSession::Close() {
   if (sessionPath_.isEmpty()) return;
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  bus.disconnect(kService, sessionPath_, kSession, QStringLiteral("Closed"), this,
-                 SLOT(OnSessionClosed(QVariantMap)));
-  bus.call(
-      QDBusMessage::createMethodCall(kService, sessionPath_, kSession, QStringLiteral("Close")),
-      QDBus::NoBlock);
+  QDBusConnection::sessionBus().call(CloseCall(sessionPath_), QDBus::NoBlock);
+  StopHearingClosed();
+}
+
+void PortalSession::StopHearingClosed() {
+  QDBusConnection::sessionBus().disconnect(kService, sessionPath_, kSession,
+                                           QStringLiteral("Closed"), this,
+                                           SLOT(OnSessionClosed(QVariantMap)));
   sessionPath_.clear();
 }
 

@@ -39,6 +39,10 @@ class PortalSession : public QObject {
 
   // Needs the Qt application.
   void Start();
+  // Closes the session with the portal and tells when the portal has answered (Ended). A Closed
+  // signal that the portal sent before, the desktop's own end of the session, still comes first,
+  // as Failed(kStopped): the portal's messages come in the order it sends them.
+  void End();
 
  signals:
   // The monitors are shared: the PipeWire remote's socket (now the receiver's to close) and
@@ -55,6 +59,12 @@ class PortalSession : public QObject {
   void Failed(hueclip::portal::Loss loss);
   // The portal refused the request that carried the restore token: the token is no good.
   void TokenRefused();
+  // End's close is done.
+  void Ended();
+  // The desktop is asked to start the sharing: it shows its dialog and waits for the user, unless
+  // the restore token lets it skip that (and even with one, when it cannot honour it, such as
+  // after a shared monitor was unplugged).
+  void Choosing();
 
  private slots:
   void OnResponse(uint response, const QVariantMap& results);
@@ -75,6 +85,7 @@ class PortalSession : public QObject {
   void Fail(Loss loss);
   void GiveUp();
   void StopListening();
+  void StopHearingClosed();
   void Close();
 
   QString restoreToken_;

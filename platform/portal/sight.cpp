@@ -2,8 +2,10 @@
 
 namespace hueclip::portal {
 
+// Streams that replace lost ones are seen anew, but for a want of pictures that the user was told
+// of and that no picture has ended since.
 void Sight::NoteShared() {
-  if (stage_ == Stage::kAsking) stage_ = Stage::kShared;
+  if (stage_ != Stage::kLost && stage_ != Stage::kPictureless) stage_ = Stage::kShared;
 }
 
 void Sight::NotePointer(Clock::time_point now) {

@@ -10,9 +10,9 @@ namespace hueclip::portal {
 
 // How much of the screen the program can see through the desktop's sharing, noted in the order
 // it happens, and every sentence the user reads about it: why nothing can be read yet, why
-// nothing can be read any more, and, once, that the desktop sends the pointer's position but no
-// picture (KWin's virtual outputs do, and so can a broken driver), which would otherwise leave
-// the cells empty without a word.
+// nothing can be read any more, and that the desktop sends the pointer's position but no picture
+// (KWin's virtual outputs do, and so can a broken driver), which would otherwise leave the cells
+// empty, or as they were before the streams were lost, without a word.
 class Sight {
  public:
   using Clock = std::chrono::steady_clock;
@@ -20,7 +20,8 @@ class Sight {
   // told.
   static constexpr Clock::duration kNoPictureAfter = std::chrono::seconds(3);
 
-  // The desktop shares the monitors: their streams are being set up.
+  // The desktop shares the monitors, at the start or again after the streams were lost: their
+  // streams are being set up.
   void NoteShared();
   // A buffer came with the pointer's position (on its monitor or not) at `now`.
   void NotePointer(Clock::time_point now);

@@ -2,6 +2,8 @@
 
 #include <spa/buffer/meta.h>
 
+#include <algorithm>
+
 namespace hueclip::portal {
 namespace {
 
@@ -48,9 +50,14 @@ void StreamIntake::ReadCursor(const spa_buffer& buffer) {
   // it valid on every monitor that the cursor's image touches, with a position outside that
   // monitor's frame: the pointer is on a neighbour then.
   const std::int32_t x = cursor->position.x, y = cursor->position.y;
-  const bool onMonitor =
-      spa_meta_cursor_is_valid(cursor) && x >= 0 && y >= 0 && x < width_ && y < height_;
-  onPointer_(onMonitor ? PointerReport{.onMonitor = true, .x = x, .y = y} : PointerReport{});
+  PointerReport report;
+  if (spa_meta_cursor_is_valid(cursor) && width_ > 0 && height_ > 0 && x >= 0 && y >= 0 &&
+      x <= width_ && y <= height_) {
+    report = {
+        x == width_ || y == height_ ? PointerReport::Where::kOnFarEdge : PointerReport::Where::kOn,
+        std::min(x, width_ - 1), std::min(y, height_ - 1)};
+  }
+  onPointer_(report);
 }
 
 }  // namespace hueclip::portal

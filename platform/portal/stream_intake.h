@@ -20,7 +20,7 @@ namespace hueclip::portal {
 class StreamIntake {
  public:
   // `onPointer` is told what each buffer's cursor data says of the pointer: on this monitor
-  // only at a position inside its frame.
+  // only at a position inside its frame or at its far edge.
   explicit StreamIntake(std::function<void(const PointerReport&)> onPointer)
       : onPointer_(std::move(onPointer)) {}
 

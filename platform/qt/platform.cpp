@@ -10,10 +10,12 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QProcessEnvironment>
+#include <QSocketNotifier>
 
 #include <X11/Xlib.h>
 
 #include "platform/qt/clipboard.h"
+#include "platform/qt/quit_signals.h"
 #include "platform/qt/shell.h"
 #include "platform/qt/toolkit.h"
 #include "platform/x11/display.h"
@@ -149,6 +151,7 @@ std::unique_ptr<QtPlatform> QtPlatform::Create(int& argc, char** argv) {
 
 QtPlatform::QtPlatform(int& argc, char** argv, QProcessEnvironment userEnvironment)
     : app_(std::make_unique<QApplication>(argc, argv)),
+      quitOnSignals_(QuitOnSignals()),
       screen_(MakeScreen()),
       clipboard_(std::make_unique<QtClipboard>()),
       shell_(std::make_unique<QtShell>(std::move(userEnvironment))),

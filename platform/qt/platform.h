@@ -6,6 +6,7 @@
 
 class QApplication;
 class QProcessEnvironment;
+class QSocketNotifier;
 
 namespace hueclip::qt {
 
@@ -14,7 +15,8 @@ class QtShell;
 class QtToolkit;
 
 // The Linux platform of one run: the Qt application (on the X server, or on a Wayland
-// compositor), and the services over it.
+// compositor), which SIGTERM, SIGINT and SIGHUP end as a close of the main window does, and the
+// services over it.
 class QtPlatform {
  public:
   // Null, after one line on standard error, when no X server can be reached, unless the user
@@ -33,6 +35,7 @@ class QtPlatform {
   std::unique_ptr<Screen> MakeScreen();
 
   std::unique_ptr<QApplication> app_;
+  std::unique_ptr<QSocketNotifier> quitOnSignals_;  // SIGTERM, SIGINT and SIGHUP end the loop
   std::unique_ptr<Screen> screen_;
   std::unique_ptr<QtClipboard> clipboard_;
   std::unique_ptr<QtShell> shell_;

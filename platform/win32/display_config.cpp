@@ -2,8 +2,8 @@
 
 #include <cwchar>
 
-#include "platform/win32/desktop_duplication.h"
-#include "platform/win32/scrgb.h"
+#include "platform/win32/dxgi_duplication.h"
+#include "platform/win32/wide.h"
 #include "platform/win32/win32.h"
 
 namespace hueclip::win32 {
@@ -28,6 +28,18 @@ std::vector<DISPLAYCONFIG_PATH_INFO> ActivePaths() {
   return status == ERROR_SUCCESS ? paths : std::vector<DISPLAYCONFIG_PATH_INFO>{};
 }
 
+// DISPLAYCONFIG_GET_ADVANCED_COLOR_INFO_2 (Windows 11 24H2 and later), under a name of its own:
+// the MinGW headers lack it, and newer Windows SDKs declare it.
+struct AdvancedColourInfo2 {
+  DISPLAYCONFIG_DEVICE_INFO_HEADER header;
+  UINT32 flags;  // advancedColorSupported, advancedColorActive and six more, one bit each
+  UINT32 colorEncoding;
+  UINT32 bitsPerColorChannel;
+  UINT32 activeColorMode;  // DISPLAYCONFIG_ADVANCED_COLOR_MODE: SDR 0, WCG 1, HDR 2
+};
+static_assert(sizeof(AdvancedColourInfo2) == 36);
+constexpr auto kGetAdvancedColourInfo2 = static_cast<DISPLAYCONFIG_DEVICE_INFO_TYPE>(15);
+
 template <typename Info>
 bool Ask(Info& info, DISPLAYCONFIG_DEVICE_INFO_TYPE type, LUID adapter, UINT32 id) {
   info.header.type = type;
@@ -37,28 +49,41 @@ bool Ask(Info& info, DISPLAYCONFIG_DEVICE_INFO_TYPE type, LUID adapter, UINT32 i
   return DisplayConfigGetDeviceInfo(&info.header) == ERROR_SUCCESS;
 }
 
-// The SDR white level in nits of the monitor that shows GDI device `device`, where it shows
-// HDR; 0 where it does not, or where that cannot be told.
-double HdrWhiteNits(const std::vector<DISPLAYCONFIG_PATH_INFO>& paths, const wchar_t* device) {
+// What DisplayConfig answers of a display path's colour. Before 24H2 the newer question fails
+// (ERROR_INVALID_PARAMETER), and the colour mode stays unknown.
+PathColour ColourOf(const DISPLAYCONFIG_PATH_INFO& path) {
+  const LUID adapter = path.targetInfo.adapterId;
+  const UINT32 target = path.targetInfo.id;
+  PathColour colour;
+  AdvancedColourInfo2 modes{};
+  if (Ask(modes, kGetAdvancedColourInfo2, adapter, target)) {
+    colour.mode = modes.activeColorMode == 2   ? PathColour::Mode::kHdr
+                  : modes.activeColorMode == 1 ? PathColour::Mode::kWideColour
+                                               : PathColour::Mode::kSdr;
+  }
+  DISPLAYCONFIG_GET_ADVANCED_COLOR_INFO older{};
+  if (colour.mode == PathColour::Mode::kUnknown &&
+      Ask(older, DISPLAYCONFIG_DEVICE_INFO_GET_ADVANCED_COLOR_INFO, adapter, target)) {
+    colour.advancedColourEnabled = older.advancedColorEnabled;
+    colour.wideColourEnforced = older.wideColorEnforced;
+  }
+  DISPLAYCONFIG_SDR_WHITE_LEVEL white{};
+  if (Ask(white, DISPLAYCONFIG_DEVICE_INFO_GET_SDR_WHITE_LEVEL, adapter, target))
+    colour.sdrWhiteLevel = white.SDRWhiteLevel;
+  return colour;
+}
+
+// The display path that shows GDI device `device` (\\.\DISPLAY1), or null.
+const DISPLAYCONFIG_PATH_INFO* PathOf(const std::vector<DISPLAYCONFIG_PATH_INFO>& paths,
+                                      const wchar_t* device) {
   for (const DISPLAYCONFIG_PATH_INFO& path : paths) {
     DISPLAYCONFIG_SOURCE_DEVICE_NAME source{};
-    if (!Ask(source, DISPLAYCONFIG_DEVICE_INFO_GET_SOURCE_NAME, path.sourceInfo.adapterId,
-             path.sourceInfo.id) ||
-        std::wcscmp(source.viewGdiDeviceName, device) != 0)
-      continue;
-    const LUID adapter = path.targetInfo.adapterId;
-    DISPLAYCONFIG_GET_ADVANCED_COLOR_INFO colour{};
-    DISPLAYCONFIG_SDR_WHITE_LEVEL white{};
-    // Advanced colour on an SDR display (wide colour, Windows 11's automatic colour management)
-    // is not HDR; it stays with GDI.
-    if (!Ask(colour, DISPLAYCONFIG_DEVICE_INFO_GET_ADVANCED_COLOR_INFO, adapter,
-             path.targetInfo.id) ||
-        !colour.advancedColorEnabled || colour.wideColorEnforced ||
-        !Ask(white, DISPLAYCONFIG_DEVICE_INFO_GET_SDR_WHITE_LEVEL, adapter, path.targetInfo.id))
-      return 0;
-    return SdrWhiteNits(white.SDRWhiteLevel);
+    if (Ask(source, DISPLAYCONFIG_DEVICE_INFO_GET_SOURCE_NAME, path.sourceInfo.adapterId,
+            path.sourceInfo.id) &&
+        std::wcscmp(source.viewGdiDeviceName, device) == 0)
+      return &path;
   }
-  return 0;
+  return nullptr;
 }
 
 struct Enumeration {
@@ -72,20 +97,19 @@ BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   info.cbSize = sizeof(info);
   if (GetMonitorInfoW(monitor, &info)) {
     const RECT& r = info.rcMonitor;
-    enumeration.monitors.push_back({{r.left, r.top, r.right - r.left, r.bottom - r.top},
-                                    HdrWhiteNits(enumeration.paths, info.szDevice),
-                                    reinterpret_cast<std::uintptr_t>(monitor)});
+    MonitorFacts facts{{r.left, r.top, r.right - r.left, r.bottom - r.top}};
+    facts.handle = reinterpret_cast<std::uintptr_t>(monitor);
+    if (const DISPLAYCONFIG_PATH_INFO* path = PathOf(enumeration.paths, info.szDevice)) {
+      facts.whiteNits = HdrWhiteNits(ColourOf(*path));
+      const LUID adapter = path->targetInfo.adapterId;
+      facts.adapter = static_cast<std::uint64_t>(static_cast<std::uint32_t>(adapter.HighPart))
+                          << 32 |
+                      adapter.LowPart;
+    }
+    enumeration.monitors.push_back(facts);
   }
   return TRUE;
 }
-
-class SystemHdrDisplays final : public HdrDisplays {
- public:
-  std::vector<MonitorFacts> ReadMonitors() override { return ReadMonitorFacts(); }
-  std::unique_ptr<DesktopImage> Duplicate(const MonitorFacts& monitor) override {
-    return DuplicateMonitor(reinterpret_cast<HMONITOR>(monitor.handle));
-  }
-};
 
 }  // namespace
 
@@ -93,6 +117,18 @@ std::vector<MonitorFacts> ReadMonitorFacts() {
   Enumeration enumeration{ActivePaths(), {}};
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&enumeration));
   return enumeration.monitors;
+}
+
+std::vector<MonitorFacts> SystemHdrDisplays::ReadMonitors() { return ReadMonitorFacts(); }
+
+std::unique_ptr<DesktopDuplication> SystemHdrDisplays::Duplicate(const MonitorFacts& monitor) {
+  return DuplicateMonitor(monitor);
+}
+
+std::int64_t SystemHdrDisplays::NowMs() { return static_cast<std::int64_t>(GetTickCount64()); }
+
+void SystemHdrDisplays::Trace(const std::string& line) {
+  OutputDebugStringW(Widen("Hueclip: " + line + "\n").c_str());
 }
 
 HdrDisplays& SystemDisplays() {

@@ -6,48 +6,83 @@
 
 namespace hueclip::win32 {
 
+using Result = DuplicationPolicy::Result;
+
+std::int32_t BlockPixel::FromGdi(std::int32_t copied) const {
+  return unclipNits > 0 ? UnclipGdiPixel(copied, unclipNits) : copied;
+}
+
 void HdrDesktop::AskMonitors() {
   std::vector<Monitor> old = monitors_ ? std::move(*monitors_) : std::vector<Monitor>();
   std::vector<Monitor> now;
   for (const MonitorFacts& facts : displays_->ReadMonitors()) {
     const auto same =
         std::find_if(old.begin(), old.end(), [&](const Monitor& m) { return m.facts == facts; });
-    now.push_back({facts, same != old.end() ? std::move(same->duplication) : nullptr});
+    now.push_back({facts, same != old.end() ? std::move(same->policy) : nullptr});
   }
-  old.clear();  // the duplications no monitor kept are closed before any new one is opened
+  old.clear();  // the duplications no monitor kept are let go before any new one is opened
   monitors_ = std::move(now);
-  stale_ = false;
 }
 
-bool HdrDesktop::Read(std::int32_t left, std::int32_t top, Block& pixels,
-                      std::array<bool, kSize * kSize>& read) {
-  if (!monitors_ || stale_) AskMonitors();
+bool HdrDesktop::Read(std::int32_t left, std::int32_t top, Block& block) {
+  if (!monitors_) AskMonitors();
   for (Monitor& monitor : *monitors_) {
-    const PixelRect& on = monitor.facts.bounds;
-    if (monitor.facts.whiteNits <= 0) continue;
-    const PixelRect area = PixelBlockContext::ClipBlock(left, top, on);
+    const MonitorFacts& facts = monitor.facts;
+    if (facts.whiteNits <= 0) continue;
+    const PixelRect area = PixelBlockContext::ClipBlock(left, top, facts.bounds);
     if (area.Empty()) continue;
-    if (!monitor.duplication)
-      monitor.duplication = std::make_unique<Duplication>(displays_->Duplicate(monitor.facts));
-    std::array<std::uint16_t, kSize * kSize * 4> rgba{};
-    const PixelRect relative{area.left - on.left, area.top - on.top, area.width, area.height};
-    switch (monitor.duplication->Read(relative, rgba.data())) {
-      case Duplication::Result::kUnreadable:
-        return false;
-      case Duplication::Result::kUseGdi:
-        continue;
-      case Duplication::Result::kRead:
-        break;
+    std::array<std::int32_t, kSize * kSize> colours{};
+    Result result = Result::kGdiUnclipped;
+    if (window_ == Window::kShown) {
+      if (!monitor.policy) monitor.policy = std::make_unique<DuplicationPolicy>(*displays_, facts);
+      result = monitor.policy->Read(
+          {area.left - facts.bounds.left, area.top - facts.bounds.top, area.width, area.height},
+          colours.data());
+      if (notice_ == Notice::kNotDue &&
+          monitor.policy->state() == DuplicationPolicy::State::kUnsupported)
+        notice_ = Notice::kDue;
     }
-    const std::uint16_t* next = rgba.data();
+    if (result == Result::kUnreadable) return false;
+    const std::int32_t* next = colours.data();
     for (std::int32_t y = area.top - top; y < area.top - top + area.height; ++y) {
-      for (std::int32_t x = area.left - left; x < area.left - left + area.width; ++x, next += 4) {
-        const auto i = static_cast<std::size_t>(y * kSize + x);
-        pixels[i] = ScRgbPixel(next, monitor.facts.whiteNits);
-        read[i] = true;
+      for (std::int32_t x = area.left - left; x < area.left - left + area.width; ++x) {
+        block[static_cast<std::size_t>(y * kSize + x)] =
+            result == Result::kRead ? BlockPixel{*next++, 0} : BlockPixel{-1, facts.whiteNits};
       }
     }
   }
+  return true;
+}
+
+void HdrDesktop::DisplaysChanged() {
+  if (!monitors_) return;
+  AskMonitors();
+  EachPolicy([](DuplicationPolicy& policy) { policy.DisplaysChanged(); });
+}
+
+void HdrDesktop::DesktopSwitched() {
+  EachPolicy([](DuplicationPolicy& policy) { policy.DesktopSwitched(); });
+}
+
+void HdrDesktop::Minimised() {
+  window_ = Window::kMinimised;
+  EachPolicy([](DuplicationPolicy& policy) { policy.ReleaseMinimised(); });
+}
+
+void HdrDesktop::Restored() { window_ = Window::kShown; }
+
+void HdrDesktop::ReleaseIdle() {
+  EachPolicy([](DuplicationPolicy& policy) { policy.ReleaseIfIdle(); });
+}
+
+bool HdrDesktop::HoldsDuplication() const {
+  return monitors_ && std::any_of(monitors_->begin(), monitors_->end(),
+                                  [](const Monitor& m) { return m.policy && m.policy->Holds(); });
+}
+
+bool HdrDesktop::TakeNotice() {
+  if (notice_ != Notice::kDue) return false;
+  notice_ = Notice::kGiven;
   return true;
 }
 

@@ -488,7 +488,11 @@ LRESULT NativeWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_DISPLAYCHANGE:
     case WM_SETTINGCHANGE:
-      toolkit_->DisplaysChanged(hwnd_);
+      toolkit_->Changed(hwnd_, SystemChange::kDisplays);
+      break;
+    case WM_SIZE:
+      toolkit_->Changed(
+          hwnd_, wParam == SIZE_MINIMIZED ? SystemChange::kMinimised : SystemChange::kRestored);
       break;
     case WM_MENUCHAR:
       // Alt+letter: key preview has handled the key, and there is no menu to find it in. Close

@@ -12,10 +12,12 @@ Platform::Com::~Com() {
   if (SUCCEEDED(result)) CoUninitialize();
 }
 
-Platform::Platform(ScreenApi& screenApi, ClipboardApi& clipboardApi)
-    : screen_(screenApi), clipboard_(clipboardApi) {
-  // A display or settings change may switch a monitor's HDR on or off, or move its white level.
-  toolkit_.OnDisplaysChanged([this] { screen_.DisplaysChanged(); });
+Platform::Platform(ScreenApi& screenApi, ClipboardApi& clipboardApi, HdrDisplays& displays)
+    : screen_(screenApi, displays), clipboard_(clipboardApi) {
+  // A display or settings change may switch a monitor's HDR on or off, or move its white level; a
+  // desktop switch or a minimised window changes when a duplication is to be had.
+  toolkit_.OnSystemChange([this](SystemChange change) { screen_.Hear(change); });
+  screen_.OnNotice([this](std::string_view text) { toolkit_.Tell(text); });
 }
 
 }  // namespace hueclip::win32

@@ -9,11 +9,12 @@
 namespace hueclip::win32 {
 
 // The Windows platform of one run: COM for the shell, the toolkit, and the services over the
-// system's screen and clipboard calls (or over a test's fakes of them).
+// system's screen, monitors and clipboard calls (or over a test's fakes of them).
 class Platform {
  public:
   explicit Platform(ScreenApi& screenApi = ScreenApi::System(),
-                    ClipboardApi& clipboardApi = ClipboardApi::System());
+                    ClipboardApi& clipboardApi = ClipboardApi::System(),
+                    HdrDisplays& displays = SystemDisplays());
   Platform(const Platform&) = delete;
   Platform& operator=(const Platform&) = delete;
 

@@ -2,6 +2,9 @@
 
 #include <imm.h>
 
+#include <utility>
+#include <vector>
+
 #include "platform/win32/native_window.h"
 #include "platform/win32/wide.h"
 #include "resources/product.h"
@@ -16,6 +19,35 @@ std::int16_t ShiftState() {
   return shift;
 }
 
+namespace {
+
+// The toolkits that listen for desktop switches, by their hook: the system calls back with the
+// hook alone.
+std::vector<std::pair<HWINEVENTHOOK, Toolkit*>>& Listening() {
+  static std::vector<std::pair<HWINEVENTHOOK, Toolkit*>> listening;
+  return listening;
+}
+
+}  // namespace
+
+Toolkit::Toolkit()
+    : desktopSwitch_(SetWinEventHook(EVENT_SYSTEM_DESKTOPSWITCH, EVENT_SYSTEM_DESKTOPSWITCH,
+                                     nullptr, &Toolkit::DesktopSwitched, 0, 0,
+                                     WINEVENT_OUTOFCONTEXT)) {
+  if (desktopSwitch_) Listening().emplace_back(desktopSwitch_, this);
+}
+
+Toolkit::~Toolkit() {
+  if (!desktopSwitch_) return;
+  UnhookWinEvent(desktopSwitch_);
+  std::erase(Listening(), std::pair{desktopSwitch_, this});
+}
+
+void CALLBACK Toolkit::DesktopSwitched(HWINEVENTHOOK hook, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
+  for (const auto& [listening, toolkit] : Listening())
+    if (listening == hook && toolkit->heard_) toolkit->heard_(SystemChange::kDesktopSwitch);
+}
+
 std::unique_ptr<WindowPeer> Toolkit::CreatePeer(Window& window) {
   // Windows without a task-bar button of their own belong to the main window.
   HWND owner = nullptr;
@@ -24,12 +56,17 @@ std::unique_ptr<WindowPeer> Toolkit::CreatePeer(Window& window) {
 }
 
 void Toolkit::MessageBox(Window& owner, std::string_view text) {
+  ShowBox(reinterpret_cast<HWND>(owner.hWnd()), text, MB_ICONWARNING);
+}
+
+void Toolkit::Tell(std::string_view text) { ShowBox(main_, text, MB_ICONINFORMATION); }
+
+void Toolkit::ShowBox(HWND owner, std::string_view text, UINT icon) {
   // None while the program quits (a copy gives up for it, as failed): the WM_QUIT would end the
   // box's own loop at once, the box made for nothing.
   MSG quit;
   if (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) return;
-  MessageBoxW(reinterpret_cast<HWND>(owner.hWnd()), Widen(text).c_str(), L"" HUECLIP_NAME,
-              MB_OK | MB_ICONWARNING);
+  MessageBoxW(owner, Widen(text).c_str(), L"" HUECLIP_NAME, MB_OK | icon);
 }
 
 int Toolkit::Run(Window& main) {
@@ -51,8 +88,8 @@ int Toolkit::Run(Window& main) {
   return got == 0 ? static_cast<int>(msg.wParam) : 1;
 }
 
-void Toolkit::DisplaysChanged(HWND window) {
-  if (window == main_ && displaysChanged_) displaysChanged_();
+void Toolkit::Changed(HWND window, SystemChange change) {
+  if (window == main_ && heard_) heard_(change);
 }
 
 void Toolkit::Fail(std::exception_ptr error) {

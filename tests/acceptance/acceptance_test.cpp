@@ -4,10 +4,12 @@
 // example "wine /path/hueclip.exe"), else the Linux program of this build tree.
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -124,9 +126,12 @@ class Hueclip : public ::testing::Test, public PickerDriver {
     for (Window w : pictures_) g_x->Destroy(w);
   }
 
-  // Starts the build under test on x's server, with `args` after its command and `env` over the
-  // environment, and makes its main window the active one, clear of the test pictures.
-  void Launch(XDriver& x, const std::string& args = "", const std::vector<std::string>& env = {}) {
+  // Starts the build under test on x's server, with `args` after its command, `env` over the
+  // environment and the signals in `ignored` ("HUP INT") ignored, as nohup or a script's
+  // background job leaves them, and makes its main window the active one, clear of the test
+  // pictures.
+  void Launch(XDriver& x, const std::string& args = "", const std::vector<std::string>& env = {},
+              const std::string& ignored = "") {
     x_ = &x;
     fs::remove(g_tmp / "opened.log");
     fs::remove(g_tmp / "opener-env.log");
@@ -140,8 +145,10 @@ class Hueclip : public ::testing::Test, public PickerDriver {
                                          "XDG_RUNTIME_DIR=" + (g_tmp / "runtime").string()};
     environment.insert(environment.end(), env.begin(), env.end());
     // exec: the process waited for is the program's own, and so is its exit status.
-    ASSERT_NO_FATAL_FAILURE(
-        Start({"/bin/sh", "-c", "exec " + CommandUnderTest() + " " + args}, environment, 450, 250));
+    ASSERT_NO_FATAL_FAILURE(Start({"/bin/sh", "-c",
+                                   (ignored.empty() ? "" : "trap '' " + ignored + "; ") + "exec " +
+                                       CommandUnderTest() + " " + args},
+                                  environment, 450, 250));
     x.Activate(main_);  // with no window manager, the program's own request gives the focus
     ASSERT_TRUE(x.Poll([&] { return x.Focused(main_); }, 3s)) << "main window not focused";
   }
@@ -150,10 +157,6 @@ class Hueclip : public ::testing::Test, public PickerDriver {
   Input& In() override { return *x_; }
   Image Shot() override { return x_->Grab(Client()); }
   std::string ClipboardText() override { return x_->Clipboard(); }
-  // CR LF between the lines, which Wine hands to X as LF.
-  std::string CopyAllText(const std::vector<std::string>& r) override {
-    return CopyAll(r, UnderWine() ? "\n" : "\r\n");
-  }
 
   std::vector<Window> pictures_;
   XDriver* x_ = nullptr;
@@ -424,6 +427,42 @@ TEST_F(Hueclip, AWindowDestroyedByAnotherClientEndsTheProgram) {
   EXPECT_EQ(kept, copied) << "the clipboard manager was not given the copy";
 }
 
+// kill, Ctrl+C in the terminal and a logout end the program as a close of its window does, with
+// the About window up or not: status 0, and what was copied outlives it. A signal that was ignored
+// at the start (nohup, a background job of a script) stays ignored.
+TEST_F(Hueclip, TermIntAndHupEndTheProgramAsACloseDoes) {
+  if (UnderWine()) GTEST_SKIP() << "Wine's own handling of signals";
+  const struct {
+    int signal;
+    bool about;
+    bool hup_and_int_ignored;  // at the start, as by nohup in a script's background job; sent first
+  } cases[] = {{SIGTERM, false, false},
+               {SIGINT, true, false},
+               {SIGHUP, false, false},
+               {SIGTERM, false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(strsignal(c.signal)) + (c.about ? ", About up" : "") +
+                 (c.hup_and_int_ignored ? ", HUP and INT ignored" : ""));
+    ASSERT_NO_FATAL_FAILURE(Launch(*g_x, "", {}, c.hup_and_int_ignored ? "HUP INT" : ""));
+    if (c.hup_and_int_ignored) {
+      kill(pid_, SIGHUP), kill(pid_, SIGINT);
+      ASSERT_FALSE(Ended(1s)) << "an ignored signal ended the program";
+    }
+    ClipboardManager manager(g_x->display_name());
+    const std::string copied = CopiedBy([&] { g_x->Key(XK_c); });
+    if (c.about) {
+      ASSERT_TRUE(
+          g_x->Poll([&] { return ClickAt(56, 213), g_x->WaitFor("About Hueclip", 1s) != 0; }, 5s));
+    }
+    kill(pid_, c.signal);
+    std::optional<std::string> kept;
+    ASSERT_TRUE(g_x->Poll([&] { return (kept = manager.Serve(), Ended(0ms)); }, 1s))
+        << "still running a second after the signal";
+    EXPECT_EQ(ExitStatus(), "exit 0");
+    EXPECT_EQ(kept, copied) << "the clipboard manager was not given the copy";
+  }
+}
+
 // On an X server of its own, set up as some users' are; the Linux build only.
 class HueclipElsewhere : public Hueclip {
  protected:
@@ -465,7 +504,7 @@ TEST_F(HueclipElsewhere, DirectColourPixelsGoThroughTheColourMap) {
   server_.CreatePicture({150, 450, 40, 40}, [&](int x, int) { return int(pixels[x >= 15]); });
   ASSERT_NO_FATAL_FAILURE(Launch(server_));
   server_.MovePointer(165, 458);
-  const std::string expected = CopyAllText(ReadoutsFor(165, 458, colours[1]));
+  const std::string expected = CopyAll(ReadoutsFor(165, 458, colours[1]));
   std::string copied;
   server_.Poll(
       [&] {

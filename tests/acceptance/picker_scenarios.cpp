@@ -58,7 +58,7 @@ void PickerDriver::CellsAt(const ScreenFn& screen, const Points& points, bool co
     EXPECT_EQ(WaitForBlock(BlockAround(x, y, screen)), "");
     EXPECT_EQ(Hex(Cell(Shot(), 12, true)), Hex(kMagenta)) << "border of the selected cell";
     if (copy) {
-      EXPECT_EQ(CopiedBy([&] { Key(XK_c); }), CopyAllText(ReadoutsFor(x, y, screen(x, y))));
+      EXPECT_EQ(CopiedBy([&] { Key(XK_c); }), CopyAll(ReadoutsFor(x, y, screen(x, y))));
     }
   }
 }
@@ -73,7 +73,7 @@ void PickerDriver::FreezeAndResume(const ScreenFn& screen, const Keys& modifiers
   MovePointer(x1, y1);
   X().Sleep(500ms);
   EXPECT_EQ(BlockMismatch(Shot(), BlockAround(x0, y0, screen)), "") << "cells changed while frozen";
-  EXPECT_EQ(CopiedBy([&] { Key(XK_c); }), CopyAllText(ReadoutsFor(x0, y0, screen(x0, y0))));
+  EXPECT_EQ(CopiedBy([&] { Key(XK_c); }), CopyAll(ReadoutsFor(x0, y0, screen(x0, y0))));
   EXPECT_EQ(Title(), "-Frozen-");
   Key(XK_f, modifiers);
   EXPECT_TRUE(WaitTitle("Hueclip")) << Title();
@@ -111,7 +111,7 @@ void PickerDriver::WalkSelection(const ScreenFn& screen, int px, int py,
     if (!s.copy) continue;
 
     std::vector<std::string> r = ReadoutsFor(px, py, block[static_cast<size_t>(s.selected)]);
-    EXPECT_EQ(CopiedBy([&] { Key(XK_c, first_c ? Keys{} : Keys{XK_Control_L}); }), CopyAllText(r));
+    EXPECT_EQ(CopiedBy([&] { Key(XK_c, first_c ? Keys{} : Keys{XK_Control_L}); }), CopyAll(r));
     first_c = false;
     for (size_t i = 0; i < 4; ++i)
       EXPECT_EQ(CopiedBy([&] { ClickAt(73, kLabelTop[i] + 8); }), r[i]) << "value label " << i;

@@ -31,8 +31,6 @@ class PickerDriver {
   virtual std::string ClipboardText() = 0;
   // Waits until keys reach the main window again after a clipboard read.
   virtual void Settle() {}
-  // What C copies for the readouts r.
-  virtual std::string CopyAllText(const std::vector<std::string>& r) { return CopyAll(r); }
 
   // Starts the program (argv, with each "NAME=VALUE" of env set), waits for its main window on
   // X() and moves it there so that its client area starts at about (x, y).

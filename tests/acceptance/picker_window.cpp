@@ -48,8 +48,8 @@ std::vector<std::string> ReadoutsFor(int x, int y, int c) {
           std::to_string(r + g * 256 + b * 65536)};
 }
 
-std::string CopyAll(const std::vector<std::string>& r, const std::string& br) {
-  return "Pos: " + r[0] + br + "Hex: " + r[1] + br + "RGB: " + r[2] + br + "Long: " + r[3];
+std::string CopyAll(const std::vector<std::string>& r) {
+  return "Pos: " + r[0] + "\nHex: " + r[1] + "\nRGB: " + r[2] + "\nLong: " + r[3];
 }
 
 }  // namespace acceptance

@@ -26,7 +26,8 @@ int Cell(const Image& img, int i, bool border);
 std::string BlockMismatch(const Image& img, const std::vector<int>& block);
 // Pos, Hex, RGB and Long for the colour c with the pointer at (x, y).
 std::vector<std::string> ReadoutsFor(int x, int y, int c);
-// What C copies for the readouts r, with br between the lines.
-std::string CopyAll(const std::vector<std::string>& r, const std::string& br = "\r\n");
+// What C copies for the readouts r, as the desktop's clipboard hands it out: four lines with LF
+// between them.
+std::string CopyAll(const std::vector<std::string>& r);
 
 }  // namespace acceptance

@@ -6,6 +6,8 @@
 
 #include "platform/portal/monitor_layout.h"
 #include "platform/portal/pointer_tracker.h"
+#include "platform/portal/stream_intake.h"
+#include "recorded_buffer.h"
 
 namespace hueclip::portal {
 namespace {
@@ -80,39 +82,54 @@ TEST(PortalMonitorLayout, EachScreenPixelIsShownByOneMonitorAtMost) {
   }
 }
 
-// Cursor data from two shared monitors side by side, 640 x 480 pixels then 320 x 240, in the
-// order it comes; monitor -1 stands for a pause of the streams.
+// Cursor data from two shared monitors side by side, 4 x 3 pixels then 2 x 2, as their streams
+// take it from the compositor's buffers, in the order it comes; monitor -1 stands for a pause of
+// the streams. The compositor rounds the position: past the middle of a monitor's last column it
+// says the frame's width, and the neighbour that the cursor's image touches says 0.
 TEST(PortalPointerTracker, ThePointerIsWhereTheNewestCursorDataPutsIt) {
-  const std::vector<PixelRect> desk{{0, 0, 640, 480}, {640, 0, 320, 240}};
+  const std::vector<PixelRect> desk{{0, 0, 4, 3}, {4, 0, 2, 2}};
+  PointerTracker pointer;
+  StreamIntake streams[] = {StreamIntake([&](const PointerReport& r) { pointer.Update(0, r); }),
+                            StreamIntake([&](const PointerReport& r) { pointer.Update(1, r); })};
+  streams[0].SetFormat(4, 3, PixelOrder::kBgrx);
+  streams[1].SetFormat(2, 2, PixelOrder::kBgrx);
   const struct {
     int monitor;
-    bool on;
-    std::int32_t x, y;
+    Cursor cursor;
     const char* at;
   } steps[] = {
-      {0, false, 0, 0, "-"},  // nothing about where it is yet
-      {0, true, 639, 479, "639,479"},
-      {1, true, 0, 5, "640,5"},  // the second monitor's pixels start at 640
+      {0, {false}, "-"},  // nothing about where it is yet
+      {0, {true, 3, 2}, "3,2"},
+      {1, {true, 0, 1}, "4,1"},  // the second monitor's pixels start at 4
       // The monitor it went to told first; the one it left says it is gone afterwards.
-      {0, true, 639, 100, "639,100"},
-      {1, true, 0, 100, "640,100"},
-      {0, false, 0, 0, "640,100"},
+      {0, {true, 3, 1}, "3,1"},
+      {1, {true, 0, 1}, "4,1"},
+      {0, {true, -3, 1}, "4,1"},
       // It leaves for a monitor that is not shared: no longer known, not kept at its last place.
-      {1, false, 0, 0, "-"},
-      {0, true, 3, 4, "3,4"},
-      {-1, false, 0, 0, "-"},  // it may have moved during a pause
-      {1, false, 0, 0, "-"},
-      {0, true, 7, 8, "7,8"},
+      {1, {true, 0, 3}, "-"},
+      {0, {true, 1, 1}, "1,1"},
+      {-1, {}, "-"},  // it may have moved during a pause
+      {1, {false}, "-"},
+      {0, {true, 4, 1}, "3,1"},  // rounded up to the frame's width: its last column
+      {0, {true, 4, 3}, "3,2"},  // and to its height: its last row
+      {0, {true, 5, 1}, "-"},
+      // The neighbour has it on its first column, which rounds to the same, whichever tells
+      // first; the last column again once the neighbour says it left.
+      {0, {true, 4, 1}, "3,1"},
+      {1, {true, 0, 1}, "4,1"},
+      {0, {true, 4, 1}, "4,1"},
+      {1, {false}, "3,1"},
   };
-  PointerTracker pointer;
   for (const auto& s : steps) {
-    if (s.monitor < 0)
+    if (s.monitor < 0) {
       pointer.Forget();
-    else
-      pointer.Update(s.monitor, {s.on, s.x, s.y});
+    } else {
+      const RecordedBuffer buffer(nullptr, 0, 0, s.cursor);
+      streams[s.monitor].Take(*buffer);
+    }
     const Point p = pointer.Monitor() < 0 ? Point{} : pointer.At(desk);
     EXPECT_EQ(pointer.Monitor() < 0 ? "-" : std::to_string(p.x) + "," + std::to_string(p.y), s.at)
-        << s.monitor << (s.on ? " on " : " off ") << s.x << "," << s.y;
+        << "step " << &s - steps;
   }
 }
 

@@ -67,6 +67,19 @@ TEST(PortalSight, TellsOnceOfPositionsWithoutAPicture) {
   lost.NotePointer(t0);
   lost.MarkLost(Loss::kStopped);
   EXPECT_FALSE(lost.MarkPictureless(t0 + 10s));
+
+  // Streams that replace lost ones count afresh, after pictures from the lost ones; but a user
+  // told that none come is not told again while none has come since.
+  pictured.MarkSeen();
+  pictured.NotePause();
+  pictured.NoteShared();
+  pictured.NotePointer(t0 + 20s);
+  EXPECT_FALSE(pictured.MarkPictureless(t0 + 22s));
+  EXPECT_TRUE(pictured.MarkPictureless(t0 + 23s)) << "not told after the streams were replaced";
+  s.NotePause();
+  s.NoteShared();
+  s.NotePointer(t0 + 30s);
+  EXPECT_FALSE(s.MarkPictureless(t0 + 40s)) << "told twice";
 }
 
 }  // namespace

@@ -42,6 +42,9 @@ TEST(Win32ScRgb, GivesAPixelAsBgr) {
   const std::uint16_t rgba[] = {0x3C00, 0x0000, 0x32E8, 0x3C00};  // 1.0, 0, 0.2158, alpha 1
   EXPECT_EQ(ScRgbPixel(rgba, 80), 0x8000FF);
   EXPECT_EQ(ScRgbPixel(rgba, 200), 0x5300AA);
+  const std::uint8_t bgra[] = {0x30, 0x20, 0x10, 0xFF};
+  EXPECT_EQ(Bgra8Pixel(bgra), 0x302010);
+  EXPECT_EQ(UnclipGdiPixel(0xFF7999, 200), 0xFF4E64);  // red 153, green 121, blue at the clip
 }
 
 // The nearest half to a positive value (ties away from zero): 11 significant bits, subnormals
@@ -55,15 +58,40 @@ std::uint16_t ToHalf(double value) {
                                     std::lround(std::ldexp(value, 11 - exponent)) - 1024);
 }
 
+// An 8-bit value as the desktop composes it at a white level: linear light, 1.0 = 80 nits.
+double Composed(int v, double nits) {
+  const double c = v / 255.0;
+  return (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4)) * nits / 80;
+}
+
 // Every 8-bit value, drawn by the desktop at a white level and stored as a half, reads back as
 // itself.
 TEST(Win32ScRgb, ReadsEvery8BitValueBackThroughAHalf) {
   for (double nits : {80.0, 200.0, 240.0, 480.0}) {
     for (int v = 0; v < 256; ++v) {
-      const double c = v / 255.0;
-      const double linear = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-      const std::uint16_t half = ToHalf(linear * nits / 80);
+      const std::uint16_t half = ToHalf(Composed(v, nits));
       EXPECT_EQ(ScRgbToSrgb8(HalfToFloat(half), nits), v) << nits << " nits, half " << half;
+    }
+  }
+}
+
+// GDI's copies worked out by hand, then every value whose copy lies below the clip (the copy
+// made as the desktop makes it: clipped at 1.0, sRGB-encoded) at each white level.
+TEST(Win32ScRgb, GivesBackEveryGdiCopyBelowTheClip) {
+  const struct {
+    double nits;
+    int copied, drawn;
+  } cases[] = {{200, 153, 100}, {480, 121, 50}, {240, 109, 64},  {120, 154, 128},
+               {300, 166, 90},  {80, 200, 200}, {480, 255, 255}, {480, 0, 0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(UnclipGdi8(static_cast<std::uint8_t>(c.copied), c.nits), c.drawn) << c.nits;
+  for (double nits : {80.0, 120.0, 200.0, 240.0, 300.0, 480.0}) {
+    for (int v = 0; v < 256; ++v) {
+      const double copy = Composed(v, nits), encoded = 1.055 * std::pow(copy, 1 / 2.4) - 0.055;
+      const long copied =
+          copy >= 1 ? 255 : std::lround(255 * (copy <= 0.0031308 ? 12.92 * copy : encoded));
+      if (copied == 255) continue;
+      EXPECT_EQ(UnclipGdi8(static_cast<std::uint8_t>(copied), nits), v) << nits << " nits";
     }
   }
 }

@@ -221,9 +221,10 @@ void MutterDriver::Tell(const char* method, GVariant* args, Millis pause) {
   std::this_thread::sleep_for(pause);
 }
 
-void MutterDriver::MovePointer(int x, int y) {
-  Tell("NotifyPointerMotionAbsolute", g_variant_new("(sdd)", stream_.c_str(), x + 0.0, y + 0.0),
-       30ms);
+void MutterDriver::MovePointer(int x, int y) { MovePointerTo(x, y); }
+
+void MutterDriver::MovePointerTo(double x, double y) {
+  Tell("NotifyPointerMotionAbsolute", g_variant_new("(sdd)", stream_.c_str(), x, y), 30ms);
 }
 
 void MutterDriver::Button(bool down) {

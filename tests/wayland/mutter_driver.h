@@ -24,6 +24,8 @@ class MutterDriver : public Input {
   void Stop();
 
   void MovePointer(int x, int y) override;
+  // To a point between pixels, as a touchpad or a tablet can put it.
+  void MovePointerTo(double x, double y);
   void Button(bool down) override;
   void KeyEvent(unsigned long keysym, bool down) override;
 

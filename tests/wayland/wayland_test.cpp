@@ -137,13 +137,18 @@ class Hueclip : public ::testing::Test, public PickerDriver {
   std::string log_;
 };
 
-// While frozen the program pauses the stream: the cells, and what C copies, come from the block
-// it read before; the cells follow again once the stream resumes.
+// The cells and readouts up to the monitor's last pixel, however close to its edge the pointer
+// is. While frozen the program pauses the stream: the cells, and what C copies, come from the
+// block it read before; the cells follow again once the stream resumes.
 TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdgesAndFreeze) {
   EXPECT_EQ(Title(), "Hueclip");
   const Points edges = {{100, 100}, {257, 130}, {0, 0},    {639, 0}, {0, 479},
                         {300, 479}, {639, 479}, {420, 60}, {2, 2}};
   CellsAt(ScreenAt, edges, true);
+  // Past the middle of the last pixel, which the compositor's rounding puts at 640, 480.
+  M().MovePointerTo(639.75, 479.75);
+  EXPECT_EQ(WaitForBlock(BlockAt(639, 479)), "");
+  EXPECT_EQ(CopiedBy([&] { Key(XK_c); }), CopyAllText(ReadoutsFor(639, 479, ScreenAt(639, 479))));
   FreezeAndResume(ScreenAt, {}, 301, 257, 300, 90);  // beyond 256: blue differs from the low corner
 }
 
@@ -272,15 +277,25 @@ TEST_F(Hueclip, ASlowPortalIsWaitedFor) {
 }
 
 // The streams lost while the user keeps sharing: the program shares the screen again by itself
-// with its token, without a word, and samples as before. PipeWire and WirePlumber restart as
-// a desktop update does; the portal's GNOME backend ends as in a crash (mutter ends its screen
-// casts with it, and the bus starts it again when asked).
+// with its token, without a word, and samples as before. The portal's GNOME backend ends the cast
+// with no word to the program; PipeWire and WirePlumber restart as a desktop update does; the
+// backend ends as in a crash (mutter ends its screen casts with it, and the bus starts it again
+// when asked).
 TEST_F(Hueclip, SamplingGoesOnWhenTheStreamsAreLost) {
   std::string error;
+  const std::string backend = "org.freedesktop.impl.portal.desktop.gnome";
+  const std::string cast = "$(gdbus introspect --session --dest " + backend +
+                           " --object-path /org/freedesktop/portal/desktop --recurse | "
+                           "grep -o '/org/.*/session/.*/[^ ]*')";
   const std::pair<const char*, std::function<bool()>> losses[] = {
+      {"cast ended",
+       [&] {
+         return std::system(("gdbus call --session --dest " + backend + " --object-path " + cast +
+                             " --method org.freedesktop.impl.portal.Session.Close >/dev/null")
+                                .c_str()) == 0;
+       }},
       {"PipeWire restarted", [&] { return g_desktop->RestartPipeWire(&error); }},
-      {"backend ended", [&] { return EndOwnerOf("org.freedesktop.impl.portal.desktop.gnome"); }},
-  };
+      {"backend ended", [&] { return EndOwnerOf(backend); }}};
   for (const auto& [what, lose] : losses) {
     SCOPED_TRACE(what);
     CellsAt(ScreenAt, {{230, 70}});
@@ -320,7 +335,7 @@ class HueclipOnTwoMonitors : public Hueclip {
     M().MovePointer(from.first, from.second);
     ASSERT_TRUE(X().Poll([&] { return Cell(Shot(), 12, false) != unread; }, 5s));
     const std::string pos =
-        "Pos: " + std::to_string(from.first) + ", " + std::to_string(from.second) + "\r\n";
+        "Pos: " + std::to_string(from.first) + ", " + std::to_string(from.second) + "\n";
     std::string shown;
     X().Poll([&] { return (shown = CopiedBy([&] { M().Key(XK_c); })).starts_with(pos); }, 5s);
     ASSERT_TRUE(shown.starts_with(pos)) << shown;

@@ -1,14 +1,15 @@
-// The HDR monitors' reading through the program's own DXGI code (DuplicateMonitor), on Direct3D
-// 11 textures, with a scripted duplication in the place of DuplicateOutput1
+// The HDR monitors' reading through the program's own DXGI code, on Direct3D 11 textures, with a
+// scripted duplication in the place of DuplicateOutput1 and a clock the test moves
 // (scripted_duplication.h): what each pass reads, and every call it makes on the duplication.
 // The system's monitor is said to show HDR; the block around the cursor lies over a patch of
 // known colour (ShowPatch), which is what GDI reads. Reports as test_program.h says.
 #include <sstream>
 #include <string>
+#include <utility>
 
-#include "platform/win32/desktop_duplication.h"
-#include "platform/win32/display_config.h"
+#include "platform/win32/duplication_policy.h"
 #include "platform/win32/screen.h"
+#include "platform/win32/scrgb.h"
 #include "tests/windows/scripted_duplication.h"
 #include "tests/windows/test_program.h"
 
@@ -17,49 +18,31 @@ namespace {
 using namespace hueclip::win32;
 using namespace hueclip::test_program;
 
-// The system's monitor, in HDR from x = `hdrFrom` on and in SDR left of it; the part in HDR
-// duplicated by the program.
-class Monitors final : public HdrDisplays {
- public:
-  Monitors(double whiteNits, std::int32_t hdrFrom) {
-    MonitorFacts system = ReadMonitorFacts().at(0);
-    hdr = system;
-    hdr.bounds.left = hdrFrom;
-    hdr.bounds.width -= hdrFrom;
-    hdr.whiteNits = whiteNits;
-    system.bounds.width = hdrFrom;
-    facts = {hdr};
-    if (hdrFrom > 0) facts.push_back(system);
-  }
-  std::vector<MonitorFacts> ReadMonitors() override { return facts; }
-  std::unique_ptr<DesktopImage> Duplicate(const MonitorFacts& monitor) override {
-    return DuplicateMonitor(reinterpret_cast<HMONITOR>(monitor.handle));
-  }
-
-  MonitorFacts hdr;
-  std::vector<MonitorFacts> facts;
-};
-
 constexpr int kCursorX = 210, kCursorY = 160;  // on the patch
 
 // One pass over the block around the cursor as a letter: the frame ('A', 'B', '0' for black)
-// that every pixel on the HDR monitor reads exactly, where every other pixel reads the patch
-// through GDI; 'G' where all read the patch; 'U' for no context (the window stays as it was);
-// '?' otherwise, with the pixels read added to `detail`.
+// that every pixel on the HDR monitor reads exactly, or the patch that GDI copies, as it is ('G')
+// or un-clipped at the monitor's white level ('I'), where every pixel off it reads the patch;
+// 'U' for no context (the window stays as it was); '?' otherwise, with the pixels read added to
+// `detail`. The notice the pass posts is told meanwhile, from the event loop.
 char Pass(hueclip::Screen& screen, const MonitorFacts& hdr, std::string& detail) {
   const auto context = screen.GetWindowDC();
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE)) DispatchMessageW(&msg);
   if (!context) return 'U';
-  for (const char frame : {'A', 'B', '0', 'G'}) {
+  for (const char letter : {'A', 'B', '0', 'G', 'I'}) {
     bool all = true;
     for (int y = kCursorY - 2; y <= kCursorY + 2; ++y) {
       for (int x = kCursorX - 2; x <= kCursorX + 2; ++x) {
-        const bool onHdr = frame != 'G' && x >= hdr.bounds.left;
-        all = all && context->GetPixel(x, y) ==
-                         (onHdr ? FramePixel(frame, x - hdr.bounds.left, y - hdr.bounds.top)
-                                : static_cast<std::int32_t>(kPatch));
+        const auto patch = static_cast<std::int32_t>(kPatch);
+        all = all &&
+              context->GetPixel(x, y) ==
+                  (x < hdr.bounds.left || letter == 'G' ? patch
+                   : letter == 'I'                      ? UnclipGdiPixel(patch, hdr.whiteNits)
+                                   : FramePixel(letter, x - hdr.bounds.left, y - hdr.bounds.top));
       }
     }
-    if (all) return frame;
+    if (all) return letter;
   }
   for (int y = kCursorY - 2; y <= kCursorY + 2; ++y)
     for (int x = kCursorX - 2; x <= kCursorX + 2; ++x)
@@ -67,39 +50,38 @@ char Pass(hueclip::Screen& screen, const MonitorFacts& hdr, std::string& detail)
   return '?';
 }
 
-// A scenario: the monitor's SDR white level, the desktop's rotation, where its part in HDR
-// begins, the script (ScriptedDuplication::script), each pass's letter (Pass) and the calls
-// made, a "|" after each pass.
+// A scenario: the script (ScriptedDisplays::script), the steps and the calls they make
+// (ScriptedDisplays::log, with "|" before each pass but the first). A step is a pass, written as
+// the letter it reads (Pass); "@80", the monitor's white level; "turn90", the desktop's rotation;
+// "seam", the monitor in SDR left of the cursor's column, in HDR from it on; "+N", the clock
+// moved on N ms; or what the passes cannot see: "display", "switch", "idle", "minimise",
+// "restore". The monitor shows HDR at 200 nits unless a step says otherwise.
 const struct Scenario {
   const char* name;
-  double whiteNits;
-  int rotationDegrees;
-  std::int32_t hdrFrom;
   const char* script;
-  const char* passes;
+  const char* steps;
   const char* calls;
 } kScenarios[] = {
-    {"80 nits: each pixel as it was drawn", 80, 0, 0, "A", "A",
-     "open(fp16) acquire50 release | close"},
-    {"200 nits", 200, 0, 0, "A", "A", "open(fp16) acquire50 release | close"},
-    {"480 nits", 480, 0, 0, "A", "A", "open(fp16) acquire50 release | close"},
-    {"a desktop turned 90 degrees", 200, 90, 0, "A", "A", "open(fp16) acquire50 release | close"},
-    {"turned 180 degrees", 200, 180, 0, "A", "A", "open(fp16) acquire50 release | close"},
-    {"turned 270 degrees", 200, 270, 0, "A", "A", "open(fp16) acquire50 release | close"},
-    {"a block across an SDR and an HDR monitor: each pixel from its own", 200, 0, kCursorX, "A",
-     "A", "open(fp16) acquire50 release | close"},
-    {"a still desktop: the frame kept until the next", 80, 0, 0, "A WAIT_TIMEOUT B", "AAB",
-     "open(fp16) acquire50 release | acquire0 | acquire0 release | close"},
-    {"a frame that only moved the pointer: the image kept", 80, 0, 0, "A pointer", "AA",
-     "open(fp16) acquire50 release | acquire0 release | close"},
-    {"ACCESS_LOST: opened again and read", 80, 0, 0, "A ACCESS_LOST B", "AB",
-     "open(fp16) acquire50 release | acquire0 close open(fp16) acquire50 release | close"},
-    {"E_ACCESSDENIED: the window stays, the next pass reads", 80, 0, 0, "open:E_ACCESSDENIED A",
-     "UA", "open(fp16) | open(fp16) acquire50 release | close"},
-    {"Wine's own answer (E_NOTIMPL): GDI, not tried again at once", 80, 0, 0, "open:Wine", "GG",
-     "open(fp16) | |"},
-    {"a frame in a format not asked for: GDI", 80, 0, 0, "A8", "G",
-     "open(fp16) acquire50 release close |"},
+    {"80 nits: each pixel as it was drawn", "A", "@80 A", "d1:open acquire50 release"},
+    {"200 nits", "A", "A", "d1:open acquire50 release"},
+    {"480 nits", "A", "@480 A", "d1:open acquire50 release"},
+    {"a desktop turned 90 degrees", "A", "turn90 A", "d1:open acquire50 release"},
+    {"turned 180 degrees", "A", "turn180 A", "d1:open acquire50 release"},
+    {"turned 270 degrees", "A", "turn270 A", "d1:open acquire50 release"},
+    {"a block across an SDR and an HDR monitor: each pixel from its own", "A", "seam A",
+     "d1:open acquire50 release"},
+    {"a still desktop: the frame kept until the next", "A WAIT_TIMEOUT B", "A A B",
+     "d1:open acquire50 release | acquire0 | acquire0 release"},
+    {"a frame that only moved the pointer: the image kept", "A pointer", "A A",
+     "d1:open acquire50 release | acquire0 release"},
+    {"ACCESS_LOST: opened again at once, on the same device, and read", "A ACCESS_LOST B", "A B",
+     "d1:open acquire50 release | acquire0 0x887A0026 close d1:open acquire50 release"},
+    {"E_ACCESSDENIED: the window stays, the next pass reads", "open:E_ACCESSDENIED A", "U A",
+     "d1:open 0x80070005 | d1:open acquire50 release"},
+    {"Wine's own answer (E_NOTIMPL): GDI, un-clipped, not tried again at once", "open:Wine", "I I",
+     "d1:open d1:gone 0x80004001 |"},
+    {"a frame in BGRA (an SDR program's own): read as its 8-bit values", "A8", "A",
+     "d1:open acquire50 release"},
 };
 
 }  // namespace
@@ -107,25 +89,55 @@ const struct Scenario {
 int wmain() {
   HWND patch = ShowPatch();
   SetCursorPos(kCursorX, kCursorY);
-  ScriptedDuplication scripted;
+  ScriptedDisplays displays;
+  const MonitorFacts system = ReadMonitorFacts().at(0);
   for (const Scenario& s : kScenarios) {
-    scripted.log.clear();
+    displays.log.clear();
+    displays.devices = 0;
+    displays.now = 0;
+    displays.rotationDegrees = 0;
+    displays.monitors = {system};
+    displays.monitors[0].whiteNits = 200;
     std::istringstream script(s.script);
-    for (std::string answer; script >> answer;) scripted.script.push_back(answer);
-    scripted.whiteNits = s.whiteNits;
-    scripted.rotationDegrees = s.rotationDegrees;
-    std::string passes, detail;
+    for (std::string answer; script >> answer;) displays.script.push_back(answer);
+    std::string done, detail, calls;
     {
-      Monitors monitors(s.whiteNits, s.hdrFrom);
-      Screen screen(ScreenApi::System(), monitors);
-      for (std::size_t i = 0; s.passes[i]; ++i) {
-        passes += Pass(screen, monitors.hdr, detail);
-        scripted.Note("|");
+      Screen screen(ScreenApi::System(), displays);
+      screen.OnNotice([&](std::string_view) { displays.Note("notice"); });
+      std::istringstream steps(s.steps);
+      bool passed = false;
+      for (std::string step; steps >> step; done += (done.empty() ? "" : " ") + step) {
+        MonitorFacts& hdr = displays.monitors[0];
+        if (step.size() == 1) {
+          if (std::exchange(passed, true)) displays.Note("|");
+          step = Pass(screen, hdr, detail);
+        } else if (step[0] == '@') {
+          hdr.whiteNits = std::stod(step.substr(1));
+        } else if (step.starts_with("turn")) {
+          displays.rotationDegrees = std::stoi(step.substr(4));
+        } else if (step == "seam") {
+          hdr.bounds = {kCursorX, hdr.bounds.top, hdr.bounds.width - kCursorX, hdr.bounds.height};
+          displays.monitors.push_back(system);
+          displays.monitors[1].bounds.width = kCursorX;
+        } else if (step[0] == '+') {
+          displays.now += std::stoll(step.substr(1));
+        } else if (step == "display") {
+          screen.Hear(SystemChange::kDisplays);
+        } else if (step == "switch") {
+          screen.Hear(SystemChange::kDesktopSwitch);
+        } else if (step == "idle") {
+          screen.ReleaseIdle();
+        } else if (step == "minimise") {
+          screen.Hear(SystemChange::kMinimised);
+        } else if (step == "restore") {
+          screen.Hear(SystemChange::kRestored);
+        }
       }
+      calls = displays.log;
     }
-    Check(passes == s.passes && scripted.log == s.calls && scripted.script.empty(), s.name,
-          "passes " + passes + ", calls " + scripted.log + detail);
-    scripted.script.clear();
+    Check(done == s.steps && calls == s.calls && displays.script.empty(), s.name,
+          "steps " + done + ", calls " + calls + detail);
+    displays.script.clear();
   }
   DestroyWindow(patch);
   return Report();

@@ -2,9 +2,9 @@
 
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 #include <d3d11.h>
+#include <dxgi1_5.h>
 #include <wrl/client.h>
 
 namespace hueclip::test_program {
@@ -19,7 +19,7 @@ using DuplicateOutput1Fn = HRESULT(STDMETHODCALLTYPE*)(IDXGIOutput5*, IUnknown*,
 // 4, IDXGIOutput's 12, IDXGIOutput1's 4 and one each of IDXGIOutput2, 3 and 4 (dxgi1_5.h).
 constexpr std::size_t kDuplicateOutput1 = 26;
 
-ScriptedDuplication* scripted = nullptr;  // the one in place
+ScriptedDisplays* scripted = nullptr;  // the one in place
 DuplicateOutput1Fn* slot = nullptr;
 DuplicateOutput1Fn systemDuplicateOutput1 = nullptr;
 
@@ -76,7 +76,7 @@ ComPtr<ID3D11Texture2D> DrawFrame(ID3D11Device* device, char frame, DXGI_FORMAT 
   const bool halves = format == DXGI_FORMAT_R16G16B16A16_FLOAT;
   const std::size_t pixelBytes = halves ? 8 : 4;
   std::uint16_t scRgb[256];
-  for (int v = 0; v < 256; ++v) scRgb[v] = ScRgbHalf(v, scripted->whiteNits);
+  for (int v = 0; v < 256; ++v) scRgb[v] = ScRgbHalf(v, scripted->monitors.at(0).whiteNits);
   std::vector<unsigned char> image(pixelBytes * w * h);
   for (LONG y = 0; y < h; ++y) {
     for (LONG x = 0; x < w; ++x) {
@@ -140,9 +140,10 @@ class Duplication final : public IDXGIOutputDuplication {
     *info = {};
     (pointerOnly ? info->LastMouseUpdateTime : info->LastPresentTime).QuadPart = ++time_;
     info->AccumulatedFrames = pointerOnly ? 0 : 1;
-    frame_ = DrawFrame(device_.Get(), pointerOnly ? '0' : answer[0],
-                       answer == "A8" ? DXGI_FORMAT_B8G8R8A8_UNORM : DXGI_FORMAT_R16G16B16A16_FLOAT,
-                       width_, height_);
+    frame_ = DrawFrame(
+        device_.Get(), pointerOnly ? '0' : answer[0],
+        answer.ends_with('8') ? DXGI_FORMAT_B8G8R8A8_UNORM : DXGI_FORMAT_R16G16B16A16_FLOAT, width_,
+        height_);
     return frame_->QueryInterface(IID_PPV_ARGS(resource));
   }
 
@@ -182,25 +183,69 @@ class Duplication final : public IDXGIOutputDuplication {
   LONGLONG time_ = 0;
 };
 
+// Watches a device from the inside, as its private data, which the device lets go of when it is
+// destroyed: then notes "dN:gone".
+class DeviceWatch final : public IUnknown {
+ public:
+  explicit DeviceWatch(int number) : number_(number) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+    *object = id == __uuidof(IUnknown) ? this : nullptr;
+    if (!*object) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    if (--references_) return references_;
+    if (scripted) scripted->Note("d" + std::to_string(number_) + ":gone");
+    delete this;
+    return 0;
+  }
+
+ private:
+  ULONG references_ = 1;
+  int number_;
+};
+
+// The keys of a device's number and watch among its private data.
+constexpr GUID kDeviceNumber = {
+    0x5c1f0d2a, 0x7e43, 0x4b1e, {0x9a, 0x51, 0x3d, 0x6e, 0x0b, 0x8f, 0x21, 0x01}};
+constexpr GUID kDeviceWatch = {
+    0x5c1f0d2a, 0x7e43, 0x4b1e, {0x9a, 0x51, 0x3d, 0x6e, 0x0b, 0x8f, 0x21, 0x02}};
+
+// The number of `device`, in the order the program made them; a device seen first is numbered
+// and watched.
+int DeviceNumber(ID3D11Device* device) {
+  int number = 0;
+  UINT size = sizeof number;
+  if (SUCCEEDED(device->GetPrivateData(kDeviceNumber, &size, &number))) return number;
+  number = ++scripted->devices;
+  device->SetPrivateData(kDeviceNumber, sizeof number, &number);
+  auto* watch = new DeviceWatch(number);
+  device->SetPrivateDataInterface(kDeviceWatch, watch);
+  watch->Release();
+  return number;
+}
+
 HRESULT STDMETHODCALLTYPE DuplicateOutput1(IDXGIOutput5* output, IUnknown* device, UINT flags,
                                            UINT formatCount, const DXGI_FORMAT* formats,
                                            IDXGIOutputDuplication** duplication) {
-  std::string call = "open(";
+  ComPtr<ID3D11Device> d3d;
+  if (FAILED(device->QueryInterface(IID_PPV_ARGS(d3d.GetAddressOf())))) return E_INVALIDARG;
+  std::string asked;
   for (UINT i = 0; i < formatCount; ++i)
-    call +=
+    asked +=
         (i ? "," : "") + (formats[i] == DXGI_FORMAT_R16G16B16A16_FLOAT ? std::string("fp16")
                           : formats[i] == DXGI_FORMAT_B8G8R8A8_UNORM   ? std::string("bgra")
                                                                      : std::to_string(formats[i]));
-  scripted->Note(call + ")");
+  scripted->Note("d" + std::to_string(DeviceNumber(d3d.Get())) + ":open" +
+                 (asked == "fp16,bgra" ? "" : "(" + asked + ")"));
   const std::string answer = Take(true);
   if (answer == "Wine")
     return systemDuplicateOutput1(output, device, flags, formatCount, formats, duplication);
   if (FAILED(Failure(answer))) return Failure(answer);
-  ComPtr<ID3D11Device> d3d;
   DXGI_OUTPUT_DESC desc{};
-  if (FAILED(device->QueryInterface(IID_PPV_ARGS(d3d.GetAddressOf()))) ||
-      FAILED(output->GetDesc(&desc)))
-    return E_INVALIDARG;
+  if (FAILED(output->GetDesc(&desc))) return E_INVALIDARG;
   const RECT& r = desc.DesktopCoordinates;
   *duplication = new Duplication(d3d, r.right - r.left, r.bottom - r.top);
   return S_OK;
@@ -220,7 +265,7 @@ std::int32_t FramePixel(char frame, std::int32_t x, std::int32_t y) {
 
 // Every output of dxgi.dll shares one vtable: replacing the slot in the first output's replaces
 // it in those the program finds later as well.
-ScriptedDuplication::ScriptedDuplication() {
+ScriptedDisplays::ScriptedDisplays() {
   ComPtr<IDXGIFactory1> factory;
   ComPtr<IDXGIAdapter1> adapter;
   ComPtr<IDXGIOutput> output;
@@ -234,9 +279,26 @@ ScriptedDuplication::ScriptedDuplication() {
   systemDuplicateOutput1 = Replace(slot, &DuplicateOutput1);
 }
 
-ScriptedDuplication::~ScriptedDuplication() {
+ScriptedDisplays::~ScriptedDisplays() {
   if (slot) Replace(slot, systemDuplicateOutput1);
   scripted = nullptr;
+}
+
+std::vector<win32::MonitorFacts> ScriptedDisplays::ReadMonitors() {
+  ++asked;
+  return monitors;
+}
+
+// Each line names the monitor as the first is now.
+void ScriptedDisplays::Trace(const std::string& line) {
+  const PixelRect& at = monitors.at(0).bounds;
+  const std::string monitor = "monitor " + std::to_string(at.width) + "x" +
+                              std::to_string(at.height) + " at " + std::to_string(at.left) + "," +
+                              std::to_string(at.top) + ", " +
+                              std::to_string(std::lround(monitors[0].whiteNits)) + " nits: ";
+  if (!line.starts_with(monitor)) Note("trace(" + line + ")");
+  if (const auto code = line.find("HRESULT "); code != std::string::npos)
+    Note(line.substr(code + 8, 10));
 }
 
 }  // namespace hueclip::test_program

@@ -1,14 +1,16 @@
 #pragma once
 
-// A desktop duplication that answers from a script, put in the place of DuplicateOutput1 on the
-// system's own DXGI outputs: the program's whole DXGI reading (opening a duplication, acquiring,
-// copying, mapping and converting frames) then runs under Wine, whose DuplicateOutput1 answers
-// E_NOTIMPL, on real Direct3D 11 textures made on the device the program passes.
+// The system's monitors as a test says, with a clock it moves, and a desktop duplication that
+// answers from a script in the place of DuplicateOutput1 on the system's own DXGI outputs: the
+// program's whole DXGI reading (opening a duplication, acquiring, copying, mapping and converting
+// frames) then runs under Wine, whose DuplicateOutput1 answers E_NOTIMPL, on real Direct3D 11
+// textures made on the device the program passes.
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
 
-#include <dxgi1_5.h>
+#include "platform/win32/display_config.h"
 
 namespace hueclip::test_program {
 
@@ -16,29 +18,40 @@ namespace hueclip::test_program {
 // was drawn with: different from point to point and from frame 'A' to frame 'B'; '0' is black.
 std::int32_t FramePixel(char frame, std::int32_t x, std::int32_t y);
 
-class ScriptedDuplication {
+class ScriptedDisplays final : public win32::SystemHdrDisplays {
  public:
   // In the place of DuplicateOutput1 from construction to destruction.
-  ScriptedDuplication();
-  ~ScriptedDuplication();
-  ScriptedDuplication(const ScriptedDuplication&) = delete;
-  ScriptedDuplication& operator=(const ScriptedDuplication&) = delete;
+  ScriptedDisplays();
+  ~ScriptedDisplays() override;
+  ScriptedDisplays(const ScriptedDisplays&) = delete;
+  ScriptedDisplays& operator=(const ScriptedDisplays&) = delete;
 
+  // What ReadMonitors answers; the first shows HDR in every test, and the desktop composes SDR
+  // content at its white level in the frames.
+  std::vector<win32::MonitorFacts> monitors;
+  int asked = 0;  // how often the monitors were asked for
+  std::int64_t now = 0;
   // The next answers, in order, each taken by the first call of its kind. For DuplicateOutput1,
   // which otherwise duplicates: "open:" and E_NOTIMPL, E_ACCESSDENIED, UNSUPPORTED or
   // NOT_CURRENTLY_AVAILABLE, or "open:Wine" for the system's own answer. For AcquireNextFrame,
-  // which otherwise answers WAIT_TIMEOUT: a new frame, "A" or "B" in R16G16B16A16_FLOAT drawn at
-  // `whiteNits`, "A8" (frame A in B8G8R8A8_UNORM); "pointer" (only the pointer moved:
-  // LastPresentTime 0, a black image); or WAIT_TIMEOUT, ACCESS_LOST or E_ACCESSDENIED.
+  // which otherwise answers WAIT_TIMEOUT: a new frame, "A" or "B" in R16G16B16A16_FLOAT or "A8"
+  // or "B8" in B8G8R8A8_UNORM; "pointer" (only the pointer moved: LastPresentTime 0, a black
+  // image); or WAIT_TIMEOUT, ACCESS_LOST or E_ACCESSDENIED.
   std::deque<std::string> script;
-  double whiteNits = 80;    // the SDR white level the desktop composes SDR content at
   int rotationDegrees = 0;  // clockwise, as the duplication's description tells it
-  // The calls, one word each: "open(fp16,...)" (DuplicateOutput1 with its formats),
-  // "acquire50" (AcquireNextFrame and its timeout), "release" (ReleaseFrame), "close" (the
-  // duplication's last Release); and what the test notes between them.
+  // The calls, one word each: "d1:open" (DuplicateOutput1 on the first device the program made,
+  // asking for 16-bit float and BGRA; any other list of formats is written out), "acquire50"
+  // (AcquireNextFrame and its timeout), "release" (ReleaseFrame), "close" (the duplication's last
+  // Release), "d1:gone" (that device destroyed, and with it every texture made on it); the
+  // HRESULT of each trace line that has one, "0x887A0026"; and what the test notes between them.
   std::string log;
+  int devices = 0;  // made since the log was cleared
 
   void Note(const std::string& word) { log += (log.empty() ? "" : " ") + word; }
+
+  std::vector<win32::MonitorFacts> ReadMonitors() override;
+  std::int64_t NowMs() override { return now; }
+  void Trace(const std::string& line) override;
 };
 
 }  // namespace hueclip::test_program

@@ -70,18 +70,61 @@ const struct Scenario {
     {"turned 270 degrees", "A", "turn270 A", "d1:open acquire50 release"},
     {"a block across an SDR and an HDR monitor: each pixel from its own", "A", "seam A",
      "d1:open acquire50 release"},
+    {"BGRA, asked for beside 16-bit float: an SDR program's own frame read as its 8-bit values, "
+     "the desktop's after it",
+     "A8 B", "A B", "d1:open acquire50 release | acquire0 release"},
+    {"no first image yet: GDI, un-clipped; waited for on two reads only",
+     "WAIT_TIMEOUT WAIT_TIMEOUT WAIT_TIMEOUT A", "I I I A",
+     "d1:open acquire50 | acquire50 | acquire0 | acquire0 release"},
+    {"a black first frame that only moved the pointer (LastPresentTime 0): not kept", "pointer A",
+     "I A", "d1:open acquire50 release | acquire50 release"},
     {"a still desktop: the frame kept until the next", "A WAIT_TIMEOUT B", "A A B",
      "d1:open acquire50 release | acquire0 | acquire0 release"},
     {"a frame that only moved the pointer: the image kept", "A pointer", "A A",
      "d1:open acquire50 release | acquire0 release"},
     {"ACCESS_LOST: opened again at once, on the same device, and read", "A ACCESS_LOST B", "A B",
      "d1:open acquire50 release | acquire0 0x887A0026 close d1:open acquire50 release"},
-    {"E_ACCESSDENIED: the window stays, the next pass reads", "open:E_ACCESSDENIED A", "U A",
-     "d1:open 0x80070005 | d1:open acquire50 release"},
-    {"Wine's own answer (E_NOTIMPL): GDI, un-clipped, not tried again at once", "open:Wine", "I I",
-     "d1:open d1:gone 0x80004001 |"},
-    {"a frame in BGRA (an SDR program's own): read as its 8-bit values", "A8", "A",
+    {"lost again at once: GDI, un-clipped, for that pass", "A ACCESS_LOST ACCESS_LOST B", "A I B",
+     "d1:open acquire50 release | acquire0 0x887A0026 close d1:open acquire50 0x887A0026 close | "
      "d1:open acquire50 release"},
+    {"lost a 4th time in 10 s: let go; GDI, un-clipped, until the 10 s are over",
+     "A ACCESS_LOST ACCESS_LOST ACCESS_LOST ACCESS_LOST B", "A I I +9999 I +1 B",
+     "d1:open acquire50 release | acquire0 0x887A0026 close d1:open acquire50 0x887A0026 close | "
+     "d1:open acquire50 0x887A0026 close d1:open acquire50 0x887A0026 close d1:gone | | d2:open "
+     "acquire50 release"},
+    {"... or until a display change", "A ACCESS_LOST ACCESS_LOST ACCESS_LOST ACCESS_LOST B",
+     "A I I display B",
+     "d1:open acquire50 release | acquire0 0x887A0026 close d1:open acquire50 0x887A0026 close | "
+     "d1:open acquire50 0x887A0026 close d1:open acquire50 0x887A0026 close d1:gone | d2:open "
+     "acquire50 release"},
+    {"the secure desktop (lost, then E_ACCESSDENIED): the window stays, the device kept; the next "
+     "pass reads",
+     "A ACCESS_LOST open:E_ACCESSDENIED B", "A U B",
+     "d1:open acquire50 release | acquire0 0x887A0026 close d1:open 0x80070005 | d1:open "
+     "acquire50 release"},
+    {"UNSUPPORTED: let go; GDI, un-clipped; told once; not tried again however long, but after a "
+     "desktop switch or a display change",
+     "open:UNSUPPORTED open:UNSUPPORTED A", "I +600000 I switch I display A",
+     "d1:open d1:gone 0x887A0004 notice | | d2:open d2:gone 0x887A0004 | d3:open acquire50 "
+     "release"},
+    {"NOT_CURRENTLY_AVAILABLE: let go; GDI, un-clipped; tried again after 5, 10, then 20 s",
+     "open:NOT_CURRENTLY_AVAILABLE open:NOT_CURRENTLY_AVAILABLE open:NOT_CURRENTLY_AVAILABLE A",
+     "I +4999 I +1 I +9999 I +1 I +19999 I +1 A",
+     "d1:open 0x887A0022 d1:gone | | d2:open 0x887A0022 d2:gone | | d3:open 0x887A0022 d3:gone | "
+     "| d4:open acquire50 release"},
+    {"Wine's own answer (E_NOTIMPL): let go; GDI, un-clipped; tried again after 5 s", "open:Wine A",
+     "I +4999 I +1 A", "d1:open d1:gone 0x80004001 | | d2:open acquire50 release"},
+    {"unread for 2 s: let go, device and all; opened again by the next read", "A WAIT_TIMEOUT A",
+     "A +1999 idle A +2000 idle A",
+     "d1:open acquire50 release | acquire0 close d1:gone | d2:open acquire50 release"},
+    {"minimised: let go at once; GDI, un-clipped, without opening until restored", "A A",
+     "A minimise I restore A",
+     "d1:open acquire50 release close d1:gone | | d2:open acquire50 release"},
+    {"a display change: the duplication kept; a new white level: opened anew, read at it; SDR: "
+     "GDI as it is",
+     "A WAIT_TIMEOUT A", "A display A @480 display A @0 display G",
+     "d1:open acquire50 release | acquire0 close d1:gone | d2:open acquire50 release close "
+     "d2:gone |"},
 };
 
 }  // namespace

@@ -1,8 +1,10 @@
-// The HDR monitors' reading through the program's own DXGI code, on Direct3D 11 textures, with a
-// scripted duplication in the place of DuplicateOutput1 and a clock the test moves
-// (scripted_duplication.h): what each pass reads, and every call it makes on the duplication.
-// The system's monitor is said to show HDR; the block around the cursor lies over a patch of
-// known colour (ShowPatch), which is what GDI reads. Reports as test_program.h says.
+// The reading of monitors in HDR of the Windows build: first against the system's own calls,
+// which under Wine show no monitor in HDR; then through the program's own DXGI code, on Direct3D
+// 11 textures, with a scripted duplication in the place of DuplicateOutput1 and a clock the test
+// moves (scripted_duplication.h): what each pass reads, and every call it makes on the
+// duplication. The block around the cursor lies over a patch of known colour (ShowPatch), which
+// is what GDI reads. Reports as test_program.h says.
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -132,8 +134,20 @@ const struct Scenario {
 int wmain() {
   HWND patch = ShowPatch();
   SetCursorPos(kCursorX, kCursorY);
+  const auto monitors = ReadMonitorFacts();
+  Check(!monitors.empty() &&
+            std::all_of(monitors.begin(), monitors.end(),
+                        [](const MonitorFacts& m) { return m.whiteNits == 0 && m.adapter != 0; }),
+        "DisplayConfig finds the monitors, none showing HDR, each with its display path's adapter");
+  std::string read;
+  Screen sdr;
+  Check(Pass(sdr, {}, read) == 'G' && !GetModuleHandleW(L"dxgi.dll") &&
+            !GetModuleHandleW(L"d3d11.dll"),
+        "a pass on monitors in SDR reads GDI's copy as it is, and loads neither dxgi nor d3d11",
+        read);
+
   ScriptedDisplays displays;
-  const MonitorFacts system = ReadMonitorFacts().at(0);
+  const MonitorFacts system = monitors.at(0);
   for (const Scenario& s : kScenarios) {
     displays.log.clear();
     displays.devices = 0;

@@ -7,6 +7,8 @@
 #include <dxgi1_5.h>
 #include <wrl/client.h>
 
+#include "platform/win32/proc_address.h"
+
 namespace hueclip::test_program {
 namespace {
 
@@ -264,13 +266,16 @@ std::int32_t FramePixel(char frame, std::int32_t x, std::int32_t y) {
 }
 
 // Every output of dxgi.dll shares one vtable: replacing the slot in the first output's replaces
-// it in those the program finds later as well.
+// it in those the program finds later as well. dxgi.dll is loaded here, not by the test program's
+// start, which is to show that a program reading monitors in SDR does not load it.
 ScriptedDisplays::ScriptedDisplays() {
+  const auto createFactory = win32::ProcAddress<decltype(&CreateDXGIFactory1)>(
+      LoadLibraryW(L"dxgi.dll"), "CreateDXGIFactory1");
   ComPtr<IDXGIFactory1> factory;
   ComPtr<IDXGIAdapter1> adapter;
   ComPtr<IDXGIOutput> output;
   ComPtr<IDXGIOutput5> output5;
-  if (FAILED(CreateDXGIFactory1(IID_PPV_ARGS(factory.GetAddressOf()))) ||
+  if (!createFactory || FAILED(createFactory(IID_PPV_ARGS(factory.GetAddressOf()))) ||
       FAILED(factory->EnumAdapters1(0, adapter.GetAddressOf())) ||
       FAILED(adapter->EnumOutputs(0, output.GetAddressOf())) || FAILED(output.As(&output5)))
     return;  // nothing replaced: the scenarios fail

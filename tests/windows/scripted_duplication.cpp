@@ -25,15 +25,36 @@ ScriptedDisplays* scripted = nullptr;  // the one in place
 DuplicateOutput1Fn* slot = nullptr;
 DuplicateOutput1Fn systemDuplicateOutput1 = nullptr;
 
+// IUnknown for the test's own COM objects, which say what their destruction means.
+template <typename Interface>
+class Counted : public Interface {
+ public:
+  virtual ~Counted() = default;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+    *object = id == __uuidof(IUnknown) || id == __uuidof(Interface) ? this : nullptr;
+    if (!*object) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    if (--references_) return references_;
+    delete this;
+    return 0;
+  }
+
+ private:
+  ULONG references_ = 1;
+};
+
 // Writes `function` into the vtable `slot`, which lies in dxgi.dll's read-only data, and returns
 // what was there.
-DuplicateOutput1Fn Replace(DuplicateOutput1Fn* at, DuplicateOutput1Fn function) {
+DuplicateOutput1Fn Replace(DuplicateOutput1Fn function) {
   DWORD was = 0;
-  VirtualProtect(at, sizeof(function), PAGE_READWRITE, &was);
-  const DuplicateOutput1Fn old = *at;
-  *at = function;
-  VirtualProtect(at, sizeof(function), was, &was);
-  return old;
+  VirtualProtect(slot, sizeof function, PAGE_READWRITE, &was);
+  std::swap(*slot, function);
+  VirtualProtect(slot, sizeof function, was, &was);
+  return function;
 }
 
 // The script's next answer if it is for a call of this kind, without its "open:"; else "".
@@ -47,8 +68,7 @@ std::string Take(bool open) {
 
 // The failure that `answer` names, or S_OK.
 HRESULT Failure(const std::string& answer) {
-  return answer == "E_NOTIMPL"                 ? E_NOTIMPL
-         : answer == "E_ACCESSDENIED"          ? E_ACCESSDENIED
+  return answer == "E_ACCESSDENIED"            ? E_ACCESSDENIED
          : answer == "UNSUPPORTED"             ? DXGI_ERROR_UNSUPPORTED
          : answer == "NOT_CURRENTLY_AVAILABLE" ? DXGI_ERROR_NOT_CURRENTLY_AVAILABLE
          : answer == "WAIT_TIMEOUT"            ? DXGI_ERROR_WAIT_TIMEOUT
@@ -102,24 +122,11 @@ ComPtr<ID3D11Texture2D> DrawFrame(ID3D11Device* device, char frame, DXGI_FORMAT 
   return texture;
 }
 
-class Duplication final : public IDXGIOutputDuplication {
+class Duplication final : public Counted<IDXGIOutputDuplication> {
  public:
   Duplication(ComPtr<ID3D11Device> device, LONG width, LONG height)
       : device_(std::move(device)), width_(width), height_(height) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    *object = id == __uuidof(IUnknown) || id == __uuidof(IDXGIOutputDuplication) ? this : nullptr;
-    if (!*object) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    if (--references_) return references_;
-    scripted->Note("close");
-    delete this;
-    return 0;
-  }
+  ~Duplication() override { scripted->Note("close"); }
 
   void STDMETHODCALLTYPE GetDesc(DXGI_OUTDUPL_DESC* description) override {
     const bool turned = scripted->rotationDegrees % 180 != 0;
@@ -150,7 +157,6 @@ class Duplication final : public IDXGIOutputDuplication {
   }
 
   HRESULT STDMETHODCALLTYPE ReleaseFrame() override {
-    scripted->Note("release");
     if (!frame_) return DXGI_ERROR_INVALID_CALL;
     frame_.Reset();
     return S_OK;
@@ -178,7 +184,6 @@ class Duplication final : public IDXGIOutputDuplication {
   HRESULT STDMETHODCALLTYPE UnMapDesktopSurface() override { return E_NOTIMPL; }
 
  private:
-  ULONG references_ = 1;
   ComPtr<ID3D11Device> device_;
   LONG width_, height_;            // of the desktop, the way it is up
   ComPtr<ID3D11Texture2D> frame_;  // acquired, not released yet
@@ -187,44 +192,25 @@ class Duplication final : public IDXGIOutputDuplication {
 
 // Watches a device from the inside, as its private data, which the device lets go of when it is
 // destroyed: then notes "dN:gone".
-class DeviceWatch final : public IUnknown {
- public:
-  explicit DeviceWatch(int number) : number_(number) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
-    *object = id == __uuidof(IUnknown) ? this : nullptr;
-    if (!*object) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+struct DeviceWatch final : Counted<IUnknown> {
+  explicit DeviceWatch(int n) : number(n) {}
+  ~DeviceWatch() override {
+    if (scripted) scripted->Note("d" + std::to_string(number) + ":gone");
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    if (--references_) return references_;
-    if (scripted) scripted->Note("d" + std::to_string(number_) + ":gone");
-    delete this;
-    return 0;
-  }
-
- private:
-  ULONG references_ = 1;
-  int number_;
+  int number;
 };
-
-// The keys of a device's number and watch among its private data.
-constexpr GUID kDeviceNumber = {
-    0x5c1f0d2a, 0x7e43, 0x4b1e, {0x9a, 0x51, 0x3d, 0x6e, 0x0b, 0x8f, 0x21, 0x01}};
-constexpr GUID kDeviceWatch = {
-    0x5c1f0d2a, 0x7e43, 0x4b1e, {0x9a, 0x51, 0x3d, 0x6e, 0x0b, 0x8f, 0x21, 0x02}};
+constexpr GUID kDeviceWatch{0x5c1f0d2a, 0x7e43, 0x4b1e, {0x9a, 0x51, 0x3d, 0x6e, 0, 0, 0, 2}};
 
 // The number of `device`, in the order the program made them; a device seen first is numbered
-// and watched.
+// and watched. Its private data hands out the watch's IUnknown, which is the watch itself.
 int DeviceNumber(ID3D11Device* device) {
-  int number = 0;
-  UINT size = sizeof number;
-  if (SUCCEEDED(device->GetPrivateData(kDeviceNumber, &size, &number))) return number;
-  number = ++scripted->devices;
-  device->SetPrivateData(kDeviceNumber, sizeof number, &number);
-  auto* watch = new DeviceWatch(number);
-  device->SetPrivateDataInterface(kDeviceWatch, watch);
+  DeviceWatch* watch = nullptr;
+  UINT size = sizeof watch;
+  if (FAILED(device->GetPrivateData(kDeviceWatch, &size, &watch))) {
+    watch = new DeviceWatch(++scripted->devices);
+    device->SetPrivateDataInterface(kDeviceWatch, watch);
+  }
+  const int number = watch->number;
   watch->Release();
   return number;
 }
@@ -234,14 +220,10 @@ HRESULT STDMETHODCALLTYPE DuplicateOutput1(IDXGIOutput5* output, IUnknown* devic
                                            IDXGIOutputDuplication** duplication) {
   ComPtr<ID3D11Device> d3d;
   if (FAILED(device->QueryInterface(IID_PPV_ARGS(d3d.GetAddressOf())))) return E_INVALIDARG;
-  std::string asked;
-  for (UINT i = 0; i < formatCount; ++i)
-    asked +=
-        (i ? "," : "") + (formats[i] == DXGI_FORMAT_R16G16B16A16_FLOAT ? std::string("fp16")
-                          : formats[i] == DXGI_FORMAT_B8G8R8A8_UNORM   ? std::string("bgra")
-                                                                     : std::to_string(formats[i]));
-  scripted->Note("d" + std::to_string(DeviceNumber(d3d.Get())) + ":open" +
-                 (asked == "fp16,bgra" ? "" : "(" + asked + ")"));
+  const bool asked = formatCount == 2 && formats[0] == DXGI_FORMAT_R16G16B16A16_FLOAT &&
+                     formats[1] == DXGI_FORMAT_B8G8R8A8_UNORM;
+  scripted->Note("d" + std::to_string(DeviceNumber(d3d.Get())) +
+                 (asked ? ":open" : ":open(other formats)"));
   const std::string answer = Take(true);
   if (answer == "Wine")
     return systemDuplicateOutput1(output, device, flags, formatCount, formats, duplication);
@@ -281,27 +263,18 @@ ScriptedDisplays::ScriptedDisplays() {
     return;  // nothing replaced: the scenarios fail
   scripted = this;
   slot = *reinterpret_cast<DuplicateOutput1Fn**>(output5.Get()) + kDuplicateOutput1;
-  systemDuplicateOutput1 = Replace(slot, &DuplicateOutput1);
+  systemDuplicateOutput1 = Replace(&DuplicateOutput1);
 }
 
 ScriptedDisplays::~ScriptedDisplays() {
-  if (slot) Replace(slot, systemDuplicateOutput1);
+  if (slot) Replace(systemDuplicateOutput1);
   scripted = nullptr;
 }
 
-std::vector<win32::MonitorFacts> ScriptedDisplays::ReadMonitors() {
-  ++asked;
-  return monitors;
-}
-
-// Each line names the monitor as the first is now.
+// Each line names a monitor.
 void ScriptedDisplays::Trace(const std::string& line) {
-  const PixelRect& at = monitors.at(0).bounds;
-  const std::string monitor = "monitor " + std::to_string(at.width) + "x" +
-                              std::to_string(at.height) + " at " + std::to_string(at.left) + "," +
-                              std::to_string(at.top) + ", " +
-                              std::to_string(std::lround(monitors[0].whiteNits)) + " nits: ";
-  if (!line.starts_with(monitor)) Note("trace(" + line + ")");
+  if (!line.starts_with("monitor ") || line.find(" nits: ") == std::string::npos)
+    Note("trace(" + line + ")");
   if (const auto code = line.find("HRESULT "); code != std::string::npos)
     Note(line.substr(code + 8, 10));
 }

@@ -29,27 +29,27 @@ class ScriptedDisplays final : public win32::SystemHdrDisplays {
   // What ReadMonitors answers; the first shows HDR in every test, and the desktop composes SDR
   // content at its white level in the frames.
   std::vector<win32::MonitorFacts> monitors;
-  int asked = 0;  // how often the monitors were asked for
   std::int64_t now = 0;
   // The next answers, in order, each taken by the first call of its kind. For DuplicateOutput1,
-  // which otherwise duplicates: "open:" and E_NOTIMPL, E_ACCESSDENIED, UNSUPPORTED or
-  // NOT_CURRENTLY_AVAILABLE, or "open:Wine" for the system's own answer. For AcquireNextFrame,
+  // which otherwise duplicates: "open:" and E_ACCESSDENIED, UNSUPPORTED or NOT_CURRENTLY_AVAILABLE,
+  // or "open:Wine" for the system's own answer (E_NOTIMPL). For AcquireNextFrame,
   // which otherwise answers WAIT_TIMEOUT: a new frame, "A" or "B" in R16G16B16A16_FLOAT or "A8"
   // or "B8" in B8G8R8A8_UNORM; "pointer" (only the pointer moved: LastPresentTime 0, a black
   // image); or WAIT_TIMEOUT, ACCESS_LOST or E_ACCESSDENIED.
   std::deque<std::string> script;
   int rotationDegrees = 0;  // clockwise, as the duplication's description tells it
   // The calls, one word each: "d1:open" (DuplicateOutput1 on the first device the program made,
-  // asking for 16-bit float and BGRA; any other list of formats is written out), "acquire50"
-  // (AcquireNextFrame and its timeout), "release" (ReleaseFrame), "close" (the duplication's last
-  // Release), "d1:gone" (that device destroyed, and with it every texture made on it); the
-  // HRESULT of each trace line that has one, "0x887A0026"; and what the test notes between them.
+  // asking for 16-bit float and BGRA; "d1:open(other formats)" for any other list), "acquire50"
+  // (AcquireNextFrame and its timeout; like DXGI's, it fails while the last frame is not
+  // released), "close" (the duplication's last Release), "d1:gone" (that device destroyed, and
+  // with it every texture made on it); the HRESULT of each trace line that has one, "0x887A0026";
+  // and what the test notes between them.
   std::string log;
   int devices = 0;  // made since the log was cleared
 
   void Note(const std::string& word) { log += (log.empty() ? "" : " ") + word; }
 
-  std::vector<win32::MonitorFacts> ReadMonitors() override;
+  std::vector<win32::MonitorFacts> ReadMonitors() override { return monitors; }
   std::int64_t NowMs() override { return now; }
   void Trace(const std::string& line) override;
 };

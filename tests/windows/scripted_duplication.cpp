@@ -109,10 +109,8 @@ ComPtr<ID3D11Texture2D> DrawFrame(ID3D11Device* device, char frame, DXGI_FORMAT 
       unsigned char* at = &image[pixelBytes * (y * w + x)];
       const std::uint16_t rgba[] = {scRgb[c & 0xFF], scRgb[(c >> 8) & 0xFF], scRgb[c >> 16],
                                     0x3C00};
-      const unsigned char bgra[] = {static_cast<unsigned char>(c >> 16),
-                                    static_cast<unsigned char>(c >> 8),
-                                    static_cast<unsigned char>(c), 255};
-      std::memcpy(at, halves ? static_cast<const void*>(rgba) : bgra, pixelBytes);
+      const std::uint32_t bgra = 0xFF000000u | (c & 0xFF) << 16 | (c & 0xFF00) | c >> 16;
+      std::memcpy(at, halves ? static_cast<const void*>(rgba) : &bgra, pixelBytes);
     }
   }
   const CD3D11_TEXTURE2D_DESC description(format, static_cast<UINT>(w), static_cast<UINT>(h), 1, 1);

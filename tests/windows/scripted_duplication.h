@@ -26,8 +26,7 @@ class ScriptedDisplays final : public win32::SystemHdrDisplays {
   ScriptedDisplays(const ScriptedDisplays&) = delete;
   ScriptedDisplays& operator=(const ScriptedDisplays&) = delete;
 
-  // What ReadMonitors answers; the first shows HDR in every test, and the desktop composes SDR
-  // content at its white level in the frames.
+  // What ReadMonitors answers; the frames are composed at the first one's white level.
   std::vector<win32::MonitorFacts> monitors;
   std::int64_t now = 0;
   // The next answers, in order, each taken by the first call of its kind. For DuplicateOutput1,
@@ -45,7 +44,7 @@ class ScriptedDisplays final : public win32::SystemHdrDisplays {
   // with it every texture made on it); the HRESULT of each trace line that has one, "0x887A0026";
   // and what the test notes between them.
   std::string log;
-  int devices = 0;  // made since the log was cleared
+  int devices = 0;  // numbered so far
 
   void Note(const std::string& word) { log += (log.empty() ? "" : " ") + word; }
 

@@ -109,9 +109,10 @@ const struct Scenario {
      "display change, never with time alone",
      "open:UNSUPPORTED open:UNSUPPORTED A", "I +600000 I switch I display A",
      "d1:open d1:gone 0x887A0004 notice | | d2:open d2:gone 0x887A0004 | d3:open acquire50"},
-    {"NOT_CURRENTLY_AVAILABLE: let go; GDI, un-clipped; tried again after 5, 10, then 20 s",
+    {"NOT_CURRENTLY_AVAILABLE: let go; GDI, un-clipped; tried again after 5, 10, then 20 s, not "
+     "at a desktop switch",
      "open:NOT_CURRENTLY_AVAILABLE open:NOT_CURRENTLY_AVAILABLE open:NOT_CURRENTLY_AVAILABLE A",
-     "I +4999 I +1 I +9999 I +1 I +19999 I +1 A",
+     "I +4999 switch I +1 I +9999 I +1 I +19999 I +1 A",
      "d1:open 0x887A0022 d1:gone | | d2:open 0x887A0022 d2:gone | | d3:open 0x887A0022 d3:gone | "
      "| d4:open acquire50"},
     {"Wine's own answer (E_NOTIMPL): let go; GDI, un-clipped; tried again after 5 s", "open:Wine A",

@@ -62,7 +62,7 @@ char Pass(hueclip::Screen& screen, const std::vector<MonitorFacts>& monitors) {
   return '?';
 }
 
-// A scenario: the script (ScriptedDisplays::script), the steps and the calls they make
+// A scenario: its name, the script (ScriptedDisplays::script), the steps and the calls they make
 // (ScriptedDisplays::log, with "|" before each pass but the first, and "notice" where the program
 // shows the notice of an unsupported duplication). A step is a pass, written as the letter it
 // reads (Pass); "@80", the monitor's white level; "turn90", the desktop's rotation; "seam", the
@@ -72,12 +72,7 @@ char Pass(hueclip::Screen& screen, const std::vector<MonitorFacts>& monitors) {
 // switch; "idle", the screen's idle timer going off; or "wait", a second and a tenth of the event
 // loop, in which the idle timer goes off if it runs. The monitor shows HDR at 200 nits unless a
 // step says otherwise.
-const struct Scenario {
-  const char* name;
-  const char* script;
-  const char* steps;
-  const char* calls;
-} kScenarios[] = {
+const char* const kScenarios[][4] = {
     {"a desktop turned 90 degrees", "A", "turn90 A", "d1:open acquire50"},
     {"a block across an SDR and an HDR monitor: each pixel from its own", "A", "seam A",
      "d1:open acquire50"},
@@ -146,14 +141,14 @@ int wmain() {
         "a pass on monitors in SDR reads GDI's copy as it is, and loads neither dxgi nor d3d11");
 
   const MonitorFacts system = monitors.at(0);
-  for (const Scenario& s : kScenarios) {
+  for (const auto& [name, script, steps, calls] : kScenarios) {
     ScriptedDisplays displays;
     displays.monitors = {system};
     displays.monitors[0].whiteNits = 200;
-    std::istringstream script(s.script), each(s.steps);
-    for (std::string answer; script >> answer;) displays.script.push_back(answer);
-    const std::vector<std::string> steps{std::istream_iterator<std::string>(each), {}};
-    std::string done, calls;
+    std::istringstream answers(script), each(steps);
+    for (std::string answer; answers >> answer;) displays.script.push_back(answer);
+    const std::vector<std::string> todo{std::istream_iterator<std::string>(each), {}};
+    std::string done, made;
     Platform platform(ScreenApi::System(), ClipboardApi::System(), displays);
     hueclip::MainWindow main(platform.services());
     bool stepping = false, passed = false;
@@ -175,12 +170,12 @@ int wmain() {
         return true;
       }
       if (stepping || GetTickCount64() < waited) return true;
-      if (next == steps.size()) {
-        calls = displays.log;
+      if (next == todo.size()) {
+        made = displays.log;
         PostMessageW(hwnd, WM_CLOSE, 0, 0);
         return false;
       }
-      std::string step = steps[next++];
+      std::string step = todo[next++];
       stepping = true;
       MonitorFacts& hdr = displays.monitors[0];
       if (step.size() == 1) {
@@ -212,8 +207,8 @@ int wmain() {
       return true;
     });
     platform.toolkit().Run(main.form());
-    Check(done == s.steps && calls == s.calls && displays.script.empty(), s.name,
-          "steps " + done + ", calls " + calls);
+    Check(done == steps && made == calls && displays.script.empty(), name,
+          "steps " + done + ", calls " + made);
   }
   DestroyWindow(patch);
   return Report();

@@ -126,12 +126,9 @@ class Duplication final : public Counted<IDXGIOutputDuplication> {
       : device_(std::move(device)), width_(width), height_(height) {}
   ~Duplication() override { scripted->Note("close"); }
 
+  // The program asks it for the rotation alone.
   void STDMETHODCALLTYPE GetDesc(DXGI_OUTDUPL_DESC* description) override {
-    const bool turned = scripted->rotationDegrees % 180 != 0;
     *description = {};
-    description->ModeDesc.Width = static_cast<UINT>(turned ? height_ : width_);
-    description->ModeDesc.Height = static_cast<UINT>(turned ? width_ : height_);
-    description->ModeDesc.Format = DXGI_FORMAT_R16G16B16A16_FLOAT;
     description->Rotation = static_cast<DXGI_MODE_ROTATION>(DXGI_MODE_ROTATION_IDENTITY +
                                                             scripted->rotationDegrees / 90);
   }

@@ -1,10 +1,9 @@
 #pragma once
 
 // The system's monitors as a test says, with a clock it moves, and a desktop duplication that
-// answers from a script in the place of DuplicateOutput1 on the system's own DXGI outputs: the
-// program's whole DXGI reading (opening a duplication, acquiring, copying, mapping and converting
-// frames) then runs under Wine, whose DuplicateOutput1 answers E_NOTIMPL, on real Direct3D 11
-// textures made on the device the program passes.
+// answers from a script in the place of DuplicateOutput1 on the system's own DXGI outputs, with
+// real Direct3D 11 textures made on the device the program passes: under Wine, whose
+// DuplicateOutput1 answers E_NOTIMPL, the program's whole DXGI reading runs.
 #include <cstdint>
 #include <deque>
 #include <string>

@@ -69,9 +69,9 @@ char Pass(hueclip::Screen& screen, const std::vector<MonitorFacts>& monitors) {
 // monitor in SDR left of the cursor's column, in HDR from it on ("seam300": in HDR at 300 nits
 // left of it); "+N", the clock moved on N ms; what the system sends the main window, "display"
 // and "settings" (a display or settings change), "minimise" and "restore"; "switch", a desktop
-// switch; "idle", the screen's idle timer going off; or "wait", a second and a tenth of the event
-// loop, in which the idle timer goes off if it runs. The monitor shows HDR at 200 nits unless a
-// step says otherwise.
+// switch; "idle", the screen's idle timer going off; or "wait", two seconds of the event loop, in
+// which the idle timer, due every second, goes off if it runs. The monitor shows HDR at 200 nits
+// unless a step says otherwise.
 const char* const kScenarios[][4] = {
     {"a desktop turned 90 degrees", "A", "turn90 A", "d1:open acquire50"},
     {"a block across an SDR and an HDR monitor: each pixel from its own", "A", "seam A",
@@ -200,7 +200,7 @@ int wmain() {
         SendMessageW(FindWindowExW(HWND_MESSAGE, nullptr, L"HueclipScreenEvents", nullptr),
                      WM_TIMER, 1, 0);
       } else if (step == "wait") {
-        waited = GetTickCount64() + 1100;
+        waited = GetTickCount64() + 2000;
       }
       done += (done.empty() ? "" : " ") + step;
       stepping = false;

@@ -2,9 +2,12 @@
 
 // What the Win32 test programs share: their report, "PASS name" or "FAIL name: detail" per check
 // and then "N passed, M failed" (scripts/test-windows adds these up); a wait that runs the
-// program's own messages; and a patch of known colour on the screen.
+// program's own messages; steps run inside a message loop; and a patch of known colour on the
+// screen.
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/win32/win32.h"
 
@@ -37,6 +40,20 @@ bool WaitFor(Done done, DWORD timeoutMs) {
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     Sleep(20);
   }
+}
+
+// Runs `step(0)`, `step(1)`, ... from a thread timer inside the toolkit's message loop (and its
+// modal loops), one step every `everyMs`, until a step returns false.
+inline std::function<bool(int)> timedStep;
+inline int stepCount = 0;
+inline UINT_PTR stepTimer = 0;
+
+inline void RunSteps(UINT everyMs, std::function<bool(int)> step) {
+  timedStep = std::move(step);
+  stepCount = 0;
+  stepTimer = SetTimer(nullptr, 0, everyMs, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (!timedStep(stepCount++)) KillTimer(nullptr, stepTimer);
+  });
 }
 
 // Red, green and blue all different, and no black: what a pass that failed would show.

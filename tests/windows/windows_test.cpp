@@ -1,9 +1,9 @@
 // What only Win32 can check of the Windows build (what the window shows, its keys and copies
 // are checked by the acceptance suite under Wine): the resources of hueclip.exe, the screen's
 // and the clipboard's failure paths, the program's windows on the Win32 toolkit (size limits,
-// Alt+letter, input methods, DPI changes, an exception in a handler), what the main window and
-// the system tell the screen (display changes, minimising, desktop switches), and a running
-// hueclip.exe meeting a clipboard held by another program, and closed during a copy. Reports as
+// Alt+letter, input methods, DPI changes, an exception in a handler), and a running hueclip.exe
+// meeting a clipboard held by another program, and closed during a copy. What the main window and
+// the system tell the screen is checked with the HDR reading (duplication_test.cpp). Reports as
 // test_program.h says.
 //
 // Usage: hueclip_windows_test <path to hueclip.exe>
@@ -16,11 +16,8 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/win32/display_config.h"
 #include "platform/win32/platform.h"
 #include "platform/win32/resource_ids.h"
-#include "platform/win32/scrgb.h"
-#include "tests/fake/fake_hdr_displays.h"
 #include "tests/windows/test_program.h"
 #include "ui/main_window.h"
 
@@ -29,7 +26,6 @@
 namespace {
 
 using namespace hueclip::test_program;
-using Answer = hueclip::win32::DesktopDuplication::Answer;
 
 std::string Narrow(const wchar_t* s) {
   std::string out;
@@ -171,20 +167,6 @@ std::string ClipboardText() {
 }
 
 // --- The clipboard's failure paths, through a fake that refuses calls ------------------------
-
-// Runs `step(0)`, `step(1)`, ... from a thread timer inside the toolkit's message loop (and its
-// modal loops), one step every `everyMs`, until a step returns false.
-std::function<bool(int)> timedStep;
-int stepCount = 0;
-UINT_PTR stepTimer = 0;
-
-void RunSteps(UINT everyMs, std::function<bool(int)> step) {
-  timedStep = std::move(step);
-  stepCount = 0;
-  stepTimer = SetTimer(nullptr, 0, everyMs, [](HWND, UINT, UINT_PTR, DWORD) {
-    if (!timedStep(stepCount++)) KillTimer(nullptr, stepTimer);
-  });
-}
 
 // The system's clipboard calls, except those the test refuses.
 class RefusingClipboardApi final : public hueclip::win32::ClipboardApi {
@@ -335,97 +317,6 @@ void MainWindowChecks() {
   platform.toolkit().Run(main.form());  // its exit code is checked on hueclip.exe below
 }
 
-// --- What the main window and the system tell the screen, through the real wiring ------------
-
-// The program's own visible message box, or null.
-HWND OwnMessageBox() {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM out) {
-        wchar_t kind[16] = L"";
-        GetClassNameW(window, kind, 16);
-        if (std::wcscmp(kind, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-        *reinterpret_cast<HWND*>(out) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-// The platform's screen behind the real monitors, the first said to show HDR at 200 nits, with
-// scripted duplications and clock; the picker frozen, so that the test makes every pass. The
-// main window's messages and the system's desktop switch are seen to reach the screen.
-void ScreenWiringChecks() {
-  HWND patch = ShowPatch();
-  RefusingScreenApi api;
-  api.cursor = {210, 160};
-  hueclip::fake::FakeHdrDisplays displays;
-  displays.monitors = hueclip::win32::ReadMonitorFacts();
-  displays.monitors[0].whiteNits = 200;
-  hueclip::win32::Platform platform(api, hueclip::win32::ClipboardApi::System(), displays);
-  hueclip::MainWindow main(platform.services());
-  // What a pass makes the duplication do, and the pixel it reads under the cursor.
-  std::int32_t read = -2;
-  const auto pass = [&] {
-    displays.log.clear();
-    auto context = platform.services().screen.GetWindowDC();
-    read = context ? context->GetPixel(210, 160) : -2;
-    return displays.log;
-  };
-  const std::int32_t unclipped = hueclip::win32::UnclipGdiPixel(kPatch, 200);
-  const auto heard = [&](const char* what, UINT msg, WPARAM wParam) {
-    displays.log.clear();
-    SendMessageW(reinterpret_cast<HWND>(main.form().hWnd()), msg, wParam, 0);
-    return displays.log == what;
-  };
-  bool boxDuringPass = true;
-  RunSteps(100, [&](int step) {
-    const auto hwnd = reinterpret_cast<HWND>(main.form().hWnd());
-    if (step == 0) {
-      main.form().KeyDown('F', 0);
-      pass();
-      Check(heard("monitors ", WM_DISPLAYCHANGE, 32) && heard("monitors ", WM_SETTINGCHANGE, 0),
-            "WM_DISPLAYCHANGE and WM_SETTINGCHANGE have the screen ask for the monitors again");
-      Check(heard("release ", WM_SIZE, SIZE_MINIMIZED) && pass().empty() && read == unclipped,
-            "minimised, it lets go of the duplication and reads GDI un-clipped without one",
-            displays.log + std::to_string(read));
-      Check(heard("", WM_SIZE, SIZE_RESTORED) && pass() == "open refresh50 read ",
-            "restored, the next pass opens it again", displays.log);
-      displays.now += hueclip::win32::DuplicationPolicy::kIdleMs;
-      displays.log.clear();
-    }
-    if (step < 15) return true;  // the screen's idle timer checks every second
-    if (step == 15) {
-      Check(displays.log == "release ", "unread for 2 s, the screen's own timer lets it go",
-            displays.log);
-      displays.answers = {Answer::kUnsupported};
-      pass();
-      boxDuringPass = OwnMessageBox() != nullptr;
-      return true;
-    }
-    if (HWND box = OwnMessageBox()) {
-      wchar_t text[512] = L"";
-      GetDlgItemTextW(box, 0xFFFF, text, 512);
-      Check(!boxDuringPass && Narrow(text) == hueclip::win32::HdrDesktop::kUnsupportedNotice,
-            "an unsupported duplication is told of from the event loop, after the pass",
-            Narrow(text));
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
-      NotifyWinEvent(EVENT_SYSTEM_DESKTOPSWITCH, hwnd, OBJID_WINDOW, CHILDID_SELF);
-      displays.log.clear();
-      return true;
-    }
-    if (step < 60 && displays.log.find("open") == std::string::npos) pass();
-    if (step < 60 && displays.log.find("open") == std::string::npos) return true;
-    Check(displays.log == "open refresh50 read ", "a desktop switch has it tried again",
-          displays.log);
-    PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    return false;
-  });
-  platform.toolkit().Run(main.form());
-  DestroyWindow(patch);
-}
-
 // The main window's layout with a click handler that throws.
 struct ThrowingEvents final : hueclip::WindowEvents {
   void Click(std::size_t) override { throw std::runtime_error("thrown by a click handler"); }
@@ -570,7 +461,6 @@ int wmain(int argc, wchar_t** argv) {
   UnreadableScreenChecks();
   ClipboardChecks();
   MainWindowChecks();
-  ScreenWiringChecks();
   ExceptionChecks();
   RunningChecks(argv[1]);
   return Report();

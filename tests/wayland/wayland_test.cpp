@@ -148,7 +148,7 @@ TEST_F(Hueclip, CellsShowTheBlockAroundThePointerUpToTheMonitorsEdgesAndFreeze) 
   // Past the middle of the last pixel, which the compositor's rounding puts at 640, 480.
   M().MovePointerTo(639.75, 479.75);
   EXPECT_EQ(WaitForBlock(BlockAt(639, 479)), "");
-  EXPECT_EQ(CopiedBy([&] { Key(XK_c); }), CopyAllText(ReadoutsFor(639, 479, ScreenAt(639, 479))));
+  EXPECT_EQ(CopiedBy([&] { Key(XK_c); }), CopyAll(ReadoutsFor(639, 479, ScreenAt(639, 479))));
   FreezeAndResume(ScreenAt, {}, 301, 257, 300, 90);  // beyond 256: blue differs from the low corner
 }
 

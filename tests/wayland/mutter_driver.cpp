@@ -56,7 +56,11 @@ struct MutterDriver::Frames {
 
   static void OnProcess(void* data) {
     auto* self = static_cast<Frames*>(data);
+    // Only the newest buffer is read: read one by one, a busy machine's backlog left an older
+    // picture as the newest once mutter stopped sending for a still screen.
     pw_buffer* b = pw_stream_dequeue_buffer(self->stream);
+    for (pw_buffer* next; b && (next = pw_stream_dequeue_buffer(self->stream)); b = next)
+      pw_stream_queue_buffer(self->stream, b);
     if (!b) return;
     const spa_data& d = b->buffer->datas[0];
     const int w = static_cast<int>(self->format.size.width);

@@ -110,7 +110,7 @@ bool Desktop::AnswerShareDialog(bool share, int row) {
   // A dialog just mapped may not be drawn, nor take input, yet: look until its parts show. It
   // may also have lost the keyboard to the program's window, and then draws its buttons in
   // paler colours and its title bar in the body's grey: a click on the empty foot of its body
-  // gives it back (a click above the grey would miss it and raise the full-screen pattern).
+  // gives it back (a click above the grey would miss it).
   std::optional<Rect> body;
   if (!x_.Poll([&] { return (body = ShareDialog(mutter_.Screen())).has_value(); }, 3s))
     return false;

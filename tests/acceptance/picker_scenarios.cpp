@@ -12,13 +12,13 @@ void PickerDriver::Start(const std::vector<std::string>& argv, const std::vector
                          int x, int y) {
   End();
   pid_ = Spawn(argv, env);
-  main_ = X().WaitFor("Hueclip", 20s);  // Wine may take a while to start
+  main_ = X().WaitFor("Hueclip");
   ASSERT_NE(main_, 0u) << "no window titled Hueclip appeared";
   X().Move(main_, x, y);
   // The window manager may put a frame round it: its client area is then a little lower.
-  ASSERT_TRUE(
-      X().Poll([&] { return Client().x == x && Client().y - y >= 0 && Client().y - y < 30; }, 3s))
-      << "the window manager did not move the main window";
+  ASSERT_TRUE(X().Poll([&] {
+    return Client().x == x && Client().y - y >= 0 && Client().y - y < 30;
+  })) << "the window manager did not move the main window";
 }
 
 void PickerDriver::End() {
@@ -40,14 +40,14 @@ std::string PickerDriver::CopiedBy(const std::function<void()>& action) {
   std::string before = ClipboardText(), now;
   Settle();
   action();
-  const bool changed = X().Poll([&] { return (now = ClipboardText()) != before; }, 3s);
+  const bool changed = X().Poll([&] { return (now = ClipboardText()) != before; });
   Settle();
   return changed ? now : "(no copy)";
 }
 
 std::string PickerDriver::WaitForBlock(const std::vector<int>& block) {
   std::string diff;
-  X().Poll([&] { return (diff = BlockMismatch(Shot(), block)).empty(); }, 3s);
+  X().Poll([&] { return (diff = BlockMismatch(Shot(), block)).empty(); });
   return diff;
 }
 
@@ -97,15 +97,13 @@ void PickerDriver::WalkSelection(const ScreenFn& screen, int px, int py,
     SCOPED_TRACE(keys + XKeysymToString(s.key) + " to cell " + std::to_string(s.selected));
     Key(s.key, s.modifiers);
     std::string state;
-    bool ok = X().Poll(
-        [&] {
-          Image img = Shot();
-          int now = Cell(img, s.selected, true), before = Cell(img, previous, true);
-          state = "border " + Hex(now) + ", previous cell's border " + Hex(before);
-          return now == kMagenta && (previous == s.selected || before == kBlack) &&
-                 BlockMismatch(img, block).empty();
-        },
-        2s);
+    bool ok = X().Poll([&] {
+      Image img = Shot();
+      int now = Cell(img, s.selected, true), before = Cell(img, previous, true);
+      state = "border " + Hex(now) + ", previous cell's border " + Hex(before);
+      return now == kMagenta && (previous == s.selected || before == kBlack) &&
+             BlockMismatch(img, block).empty();
+    });
     EXPECT_TRUE(ok) << state << BlockMismatch(Shot(), block);
     previous = s.selected;
     if (!s.copy) continue;

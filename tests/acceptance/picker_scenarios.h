@@ -39,7 +39,7 @@ class PickerDriver {
   // Ends the program, if it runs.
   void End();
   // Whether the program has ended by itself within timeout; ExitStatus() then says how.
-  bool Ended(Millis timeout);
+  bool Ended(Millis timeout = kPatience);
   // "exit N" or "signal N".
   std::string ExitStatus() const;
 
@@ -54,7 +54,7 @@ class PickerDriver {
   Rect Client() { return X().ClientRect(main_); }
   std::string Title() { return X().Title(main_); }
   bool WaitTitle(const std::string& t) {
-    return X().Poll([&] { return Title() == t; }, 2s);
+    return X().Poll([&] { return Title() == t; });
   }
   // Waits until the cells show block; returns what differed when they never did.
   std::string WaitForBlock(const std::vector<int>& block);

@@ -34,7 +34,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
 void KillGroup(pid_t pid) {
   if (pid <= 0) return;
   kill(-pid, SIGTERM);
-  for (int i = 0; i < 40; ++i) {
+  for (auto i = kPatience / 50ms; i > 0; --i) {  // the sanitizers' leak check takes a while
     if (waitpid(pid, nullptr, WNOHANG) == pid) {
       kill(-pid, SIGKILL);  // anything the leader left behind in its group
       return;
@@ -47,7 +47,7 @@ void KillGroup(pid_t pid) {
 
 std::string Output(const std::string& command) {
   std::string text;
-  FILE* p = popen(command.c_str(), "r");
+  FILE* p = popen(("timeout " + std::to_string(kPatience / 1s) + " " + command).c_str(), "r");
   if (!p) return "(empty)";
   char buf[512];
   for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
@@ -97,7 +97,7 @@ bool XDriver::Start(const std::string& config_home, std::string* error,
   wm_ = Spawn({"openbox", "--sm-disable"},
               {"DISPLAY=" + display_name_, "XDG_CONFIG_HOME=" + config_home});
   // The window manager is ready once it owns the screen's WM_S0 selection (ICCCM).
-  const bool wm_up = Poll([&] { return XGetSelectionOwner(dpy_, A(dpy_, "WM_S0")) != 0; }, 10s);
+  const bool wm_up = Poll([&] { return XGetSelectionOwner(dpy_, A(dpy_, "WM_S0")) != 0; });
   return wm_up || (*error = "openbox did not start", false);
 }
 
@@ -129,11 +129,12 @@ bool XDriver::Poll(const std::function<bool()>& cond, Millis timeout) {
 }
 
 bool XDriver::PollAfter(const std::function<void()>& act, const std::function<bool()>& cond,
-                        Millis timeout) {
-  for (int i = 0; i < 3; ++i) {
+                        Millis every) {
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  do {
     act();
-    if (Poll(cond, timeout)) return true;
-  }
+    if (Poll(cond, every)) return true;
+  } while (std::chrono::steady_clock::now() < deadline);
   return false;
 }
 
@@ -320,8 +321,7 @@ void Input::Key(unsigned long keysym, const Keys& modifiers) {
 }
 
 std::string XDriver::Clipboard() {
-  return Output("timeout 3 xclip -display " + display_name_ +
-                " -o -selection clipboard 2>/dev/null");
+  return Output("xclip -display " + display_name_ + " -o -selection clipboard 2>/dev/null");
 }
 
 }  // namespace acceptance

@@ -17,6 +17,14 @@ namespace acceptance {
 using namespace std::chrono_literals;
 using Millis = std::chrono::milliseconds;
 
+// The bound of every wait for a state that is bound to come: enough for a machine whose cores are
+// busy, twice that under the sanitizers. A wait ends once its state holds: only a failure waits it.
+#ifdef __SANITIZE_ADDRESS__
+constexpr Millis kPatience = 60s;
+#else
+constexpr Millis kPatience = 30s;
+#endif
+
 struct Rect {
   int x = 0, y = 0, w = 0, h = 0;
   bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
@@ -33,9 +41,9 @@ struct Image {
 // its environment. keep_fd, when >= 0, is passed on as fd 3.
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
             int keep_fd = -1);
-// Ends the process group led by pid: SIGTERM, then SIGKILL after a grace period; reaps pid.
+// Ends the process group led by pid: SIGTERM, then SIGKILL after kPatience; reaps pid.
 void KillGroup(pid_t pid);
-// What the shell command writes on its standard output, or "(empty)" when it fails.
+// The shell command's output, or "(empty)" when it fails or its first program outlives kPatience.
 std::string Output(const std::string& command);
 
 using Keys = std::vector<unsigned long>;
@@ -69,11 +77,10 @@ class XDriver : public Input {
   const std::string& display_name() const { return display_name_; }
 
   // Calls cond every 50 ms until it holds or timeout passes.
-  bool Poll(const std::function<bool()>& cond, Millis timeout);
-  // Does act, then polls cond for timeout; three times at most, for a click that a busy desktop
-  // may let go by.
-  bool PollAfter(const std::function<void()>& act, const std::function<bool()>& cond,
-                 Millis timeout);
+  bool Poll(const std::function<bool()>& cond, Millis timeout = kPatience);
+  // Does act, and again each time cond has not held for `every`, until cond holds or kPatience
+  // passes: for an action that a busy desktop may let go by (a click while a window goes).
+  bool PollAfter(const std::function<void()>& act, const std::function<bool()>& cond, Millis every);
   void Sleep(Millis d) {
     Poll([] { return false; }, d);
   }
@@ -82,7 +89,7 @@ class XDriver : public Input {
   Window Find(const std::string& title);
   // Every viewable window whose title passes match.
   std::vector<Window> FindAll(const std::function<bool(const std::string&)>& match);
-  Window WaitFor(const std::string& title, Millis timeout);
+  Window WaitFor(const std::string& title, Millis timeout = kPatience);
   std::string Title(Window w);
   bool Viewable(Window w);
   // Whether w, or a window inside it, has the keyboard focus.

@@ -28,15 +28,13 @@ bool Desktop::Start(std::string* error) {
 
   pattern_ = Spawn({HUECLIP_PATTERN_CLIENT});
   // The monitor shows the pattern everywhere (checked on a grid of points).
-  const bool shown = x_.Poll(
-      [&] {
-        const Image img = mutter_.Screen();
-        for (int y = 0; y < kPatternHeight; y += 37)
-          for (int x = 0; x < kPatternWidth; x += 41)
-            if (img.w != kPatternWidth || img.At(x, y) != PatternAt(x, y)) return false;
-        return true;
-      },
-      10s);
+  const bool shown = x_.Poll([&] {
+    const Image img = mutter_.Screen();
+    for (int y = 0; y < kPatternHeight; y += 37)
+      for (int x = 0; x < kPatternWidth; x += 41)
+        if (img.w != kPatternWidth || img.At(x, y) != PatternAt(x, y)) return false;
+    return true;
+  });
   return shown || (*error = "the monitor does not show the pattern", false);
 }
 
@@ -52,7 +50,7 @@ bool Desktop::RestartPipeWire(std::string* error) {
       std::string pid_field, command, state;
       return stat >> pid_field >> command >> state && state != "Z";
     };
-    if (pid <= 0 || kill(pid, SIGTERM) != 0 || !x_.Poll([&] { return !running(); }, 5s))
+    if (pid <= 0 || kill(pid, SIGTERM) != 0 || !x_.Poll([&] { return !running(); }))
       return *error = std::string(name) + " did not end", false;
   }
   const std::string socket = std::string(std::getenv("XDG_RUNTIME_DIR")) + "/pipewire-0";
@@ -60,7 +58,7 @@ bool Desktop::RestartPipeWire(std::string* error) {
     const char* dir = std::getenv("HUECLIP_SESSION_DIR");
     const pid_t pid = Spawn({"/bin/sh", "-c", "exec \"$0\" >>\"$1/$0.log\" 2>&1", name, dir});
     setenv(var, std::to_string(pid).c_str(), 1);
-    if (var == pipewire.second && !x_.Poll([&] { return access(socket.c_str(), F_OK) == 0; }, 5s))
+    if (var == pipewire.second && !x_.Poll([&] { return access(socket.c_str(), F_OK) == 0; }))
       return *error = "pipewire did not start again", false;
   }
   return mutter_.Start(error);
@@ -105,15 +103,13 @@ std::optional<Rect> ShareDialog(const Image& img) {
 bool Desktop::ShareDialogShown() { return ShareDialog(mutter_.Screen()).has_value(); }
 
 bool Desktop::AnswerShareDialog(bool share, int row) {
-  if (!x_.Poll([&] { return ShareDialogShown(); }, 10s)) return false;
+  std::optional<Rect> body;
+  if (!x_.Poll([&] { return (body = ShareDialog(mutter_.Screen())).has_value(); })) return false;
   mutter_.MovePointer(kPatternWidth / 2, kPatternHeight - 10);  // no row highlighted under it
   // A dialog just mapped may not be drawn, nor take input, yet: look until its parts show. It
   // may also have lost the keyboard to the program's window, and then draws its buttons in
   // paler colours and its title bar in the body's grey: a click on the empty foot of its body
-  // gives it back (a click above the grey would miss it and raise the full-screen pattern).
-  std::optional<Rect> body;
-  if (!x_.Poll([&] { return (body = ShareDialog(mutter_.Screen())).has_value(); }, 3s))
-    return false;
+  // gives it back (a click above the grey would miss it).
   const int footX = body->x + body->w / 2, footY = body->y + body->h - 15;
   Rect left, right;
   std::vector<std::pair<int, int>> rows;  // first and last line of each
@@ -138,15 +134,14 @@ bool Desktop::AnswerShareDialog(bool share, int row) {
   // The program, still starting or just done with a message box, may take the keyboard back
   // after that click: it is made again until the buttons show in their own colours.
   if (!x_.PollAfter([&] { mutter_.Click(footX, footY); }, ready, 1500ms)) return false;
-  x_.Sleep(300ms);
+  // Each click below may come before the dialog takes input, or only give it the keyboard back:
+  // it is made again after long enough for one that came to show (a row's second would untick it).
   if (share) {
     const auto [top, bottom] = row < 0 ? std::pair(rows.front().first, rows.back().second)
                                        : rows[static_cast<std::size_t>(row)];
-    mutter_.Click(body->x + body->w / 2, (top + bottom) / 2);
-    x_.Poll([&] { return Find(mutter_.Screen(), right, kShareEnabled).count >= 100; }, 2s);
+    x_.PollAfter([&] { mutter_.Click(body->x + body->w / 2, (top + bottom) / 2); },
+                 [&] { return Find(mutter_.Screen(), right, kShareEnabled).count >= 100; }, 3s);
   }
-  // A program still starting may take the keyboard back from the dialog just before the click,
-  // which then only gives it back: the click is made again until the dialog goes.
   return x_.PollAfter([&] { mutter_.Click(button.CentreX(), button.CentreY()); },
                       [&] { return !ShareDialogShown(); }, 3s);
 }

@@ -37,7 +37,7 @@ class Desktop {
   bool ShareDialogShown();
   // Answers the dialog as a user does, with clicks: the monitor's row and then Share, or
   // Cancel. With several monitors, `row` picks one row of the list (0: the first) rather than
-  // the middle of the list. False when no dialog came up within 10 s, or it stayed.
+  // the middle of the list. False when no dialog came up, or it stayed.
   bool AnswerShareDialog(bool share, int row = -1);
   // Ends PipeWire and WirePlumber, as a desktop update does, starts them again and reconnects
   // the drivers (mutter ends its screen casts when PipeWire goes).

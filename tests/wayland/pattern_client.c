@@ -98,6 +98,9 @@ int main(void) {
   if (!compositor || !shm || !wm_base) Die("the compositor lacks wl_shm or xdg-shell");
 
   surface = wl_compositor_create_surface(compositor);
+  /* No input: a click that misses a dialog just gone raises no fullscreen window over the rest. */
+  struct wl_region* none = wl_compositor_create_region(compositor);
+  wl_surface_set_input_region(surface, none), wl_region_destroy(none);
   struct xdg_surface* xdg_surface = xdg_wm_base_get_xdg_surface(wm_base, surface);
   xdg_surface_add_listener(xdg_surface, &surface_listener, NULL);
   struct xdg_toplevel* toplevel = xdg_surface_get_toplevel(xdg_surface);

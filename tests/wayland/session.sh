@@ -59,9 +59,9 @@ fail() {
   exit 1
 }
 
-# Waits up to 10 s for a condition (a command) to hold.
+# Waits up to a minute (servers start slowly on a busy machine) for a condition (a command) to hold.
 wait_for() {
-  for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done
+  for _ in $(seq 600); do "$@" && return 0; sleep 0.1; done
   return 1
 }
 

@@ -138,6 +138,14 @@ class Hueclip : public ::testing::Test, public PickerDriver {
   std::string log_;
 };
 
+// Tests that start the program their own way. None is started for them: the portal honours a
+// restore token once, so a program ended while it restored its sharing would leave the token
+// that the other tests share spent, and their next start would ask again.
+class HueclipStartedByTheTest : public Hueclip {
+ protected:
+  void SetUp() override { ASSERT_NE(g_desktop, nullptr); }
+};
+
 // The cells and readouts up to the monitor's last pixel, however close to its edge the pointer
 // is. While frozen the program pauses the stream: the cells, and what C copies, come from the
 // block it read before; the cells follow again once the stream resumes.
@@ -165,7 +173,7 @@ std::string StreamStates() {
 
 // Frozen before the desktop shares the screen, the program pauses the sharing as soon as it has
 // it, as it does when frozen later: the desktop does nothing for it until it is resumed.
-TEST_F(Hueclip, FrozenBeforeTheSharingStartsPausesIt) {
+TEST_F(HueclipStartedByTheTest, FrozenBeforeTheSharingStartsPausesIt) {
   ASSERT_NO_FATAL_FAILURE(Launch(g_tmp / "frozen-first", {}, true, -1, [&] {
     Focus();
     Key(XK_f);
@@ -180,7 +188,7 @@ TEST_F(Hueclip, FrozenBeforeTheSharingStartsPausesIt) {
 // the next start silent. A token file that holds no token of the portal's (xdg-desktop-portal
 // refuses anything but a UUID) stands in nobody's way: the dialog comes, and the token given
 // then replaces it.
-TEST_F(Hueclip, TheTokenMakesTheNextStartSilentAndGarbageIsReplaced) {
+TEST_F(HueclipStartedByTheTest, TheTokenMakesTheNextStartSilentAndGarbageIsReplaced) {
   const fs::path state = g_tmp / "asked-once", file = state / "hueclip" / "screen-cast-token";
   const auto token = [&] {
     std::string t;
@@ -208,7 +216,7 @@ TEST_F(Hueclip, TheTokenMakesTheNextStartSilentAndGarbageIsReplaced) {
 // label copy nothing (no made-up position or colour), and the program's message says why. Then
 // a refusal: a message box of the program's says so, and once it is closed the program carries
 // on without sampling, and C still copies nothing.
-TEST_F(Hueclip, NothingIsCopiedWhileTheDialogIsUpNorAfterARefusal) {
+TEST_F(HueclipStartedByTheTest, NothingIsCopiedWhileTheDialogIsUpNorAfterARefusal) {
   log_ = (g_tmp / "refused.log").string();
   ASSERT_EQ(std::system("wl-copy 'what the user had copied'"), 0);
   const auto copyNothing = [&](const char* how, const std::function<void()>& action) {
@@ -258,8 +266,7 @@ bool EndOwnerOf(const std::string& name) {
 
 // A portal that the session bus starts only on demand, and slowly, is waited for: the program
 // reads the native Wayland picture through it rather than only X11 windows.
-TEST_F(Hueclip, ASlowPortalIsWaitedFor) {
-  End();
+TEST_F(HueclipStartedByTheTest, ASlowPortalIsWaitedFor) {
   const fs::path services = fs::path(std::getenv("XDG_DATA_HOME")) / "dbus-1/services";
   const fs::path started = g_tmp / "slow-portal-started";
   fs::create_directories(services);
@@ -313,10 +320,8 @@ TEST_F(Hueclip, SamplingGoesOnWhenTheStreamsAreLost) {
 // cursor valid on the stream of every monitor that the cursor's image touches, with a position
 // outside that stream's frame: near the seam on the monitor left out, the picker keeps what it
 // showed rather than black cells at a made-up position.
-class HueclipOnTwoMonitors : public Hueclip {
+class HueclipOnTwoMonitors : public HueclipStartedByTheTest {
  protected:
-  void SetUp() override { ASSERT_NE(g_desktop, nullptr); }
-
   // Shares monitor `shared` alone (0: the left one), lets the cells show the pointer at `from`
   // on it, then puts the pointer at `seam`, on the other monitor. A click on a value label
   // moves the pointer: the copy that checks C is made after F (before any pass has read the
@@ -362,7 +367,7 @@ TEST_F(HueclipOnTwoMonitors, NearTheSeamOnTheMonitorLeftOutNothingIsMadeUp) {
 // With no screen-cast portal that gives the pointer's position (as on wlroots desktops; here
 // the program is given no session bus at all), the program says so in one line and reads what
 // XWayland can give: the X11 window under the pointer, where a read of the root window fails.
-TEST_F(Hueclip, WithoutThePortalTheX11WindowUnderThePointerIsRead) {
+TEST_F(HueclipStartedByTheTest, WithoutThePortalTheX11WindowUnderThePointerIsRead) {
   const Rect r{40, 300, 120, 100};
   auto colour = [](int x, int y) { return (60 + x) << 16 | (40 + y) << 8 | 0x5A; };
   const Window picture = X().CreatePicture(r, colour);

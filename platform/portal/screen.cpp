@@ -166,8 +166,7 @@ void PortalScreen::OnFailed(const PortalSession* session, Loss loss) {
     // The desktop closed the session. When PipeWire went away, mutter ends its screen casts: our
     // own connection, broken as well, says so once what it has pending is read.
     if (connection_ != nullptr) connection_->Dispatch();
-    const bool pipeWireGone = connection_ != nullptr && connection_->Broken();
-    event = pipeWireGone             ? StateEvent::kStreamsLost
+    event = PipeWireGone()           ? StateEvent::kStreamsLost
             : session == lost_.get() ? StateEvent::kLostClosed
                                      : StateEvent::kClosed;
   }
@@ -206,9 +205,7 @@ ScreenStates::Action PortalScreen::Feed(StateEvent event) {
       AskAgain();
       break;
     case Action::kDropTry:
-      EndStreams();
-      session_.reset();
-      lost_.reset();
+      EndSessions();
       break;
     case Action::kLose:
       sight_.MarkLost(states_.Why());
@@ -232,9 +229,7 @@ void PortalScreen::Break() {
 }
 
 void PortalScreen::AskAgain() {
-  // When PipeWire went away, mutter ended every screen cast, and the lost session's Closed
-  // signal says nothing of the user.
-  const bool pipeWireGone = connection_ != nullptr && connection_->Broken();
+  const bool pipeWireGone = PipeWireGone();
   EndStreams();
   session_.reset();
   qCInfo(lcPortal) << "asking the portal again with the restore token";
@@ -260,13 +255,17 @@ void PortalScreen::EndStreams() {
   pointer_.Forget();
 }
 
+void PortalScreen::EndSessions() {
+  EndStreams();
+  session_.reset();
+  lost_.reset();
+}
+
+bool PortalScreen::PipeWireGone() const { return connection_ != nullptr && connection_->Broken(); }
+
 // Not torn down inside their own callbacks.
 void PortalScreen::EndAll() {
-  QTimer::singleShot(0, this, [this] {
-    EndStreams();
-    session_.reset();
-    lost_.reset();
-  });
+  QTimer::singleShot(0, this, [this] { EndSessions(); });
 }
 
 // The owner is told from the event loop, never from a pass.

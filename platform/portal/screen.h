@@ -69,6 +69,11 @@ class PortalScreen final : public QObject, public Screen {
   ScreenStates::Action Feed(ScreenStates::Event event);
   void Connect(int fd, const QList<PortalStream>& streams);
   void EndStreams();
+  // The streams and every session, the lost one too.
+  void EndSessions();
+  // When PipeWire went away, mutter ended every screen cast: a session's Closed signal then says
+  // nothing of the user.
+  bool PipeWireGone() const;
   void Break();
   void AskAgain();
   void EndAll();
